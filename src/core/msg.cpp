@@ -6,6 +6,7 @@
 #include "qx/msg.h"
 
 #include "app/holder.h"
+#include "core/msg_internal.h"
 #include "qx/env.h"
 #include "port/alert.h"
 #include "port/com.h"
@@ -98,6 +99,10 @@ qx_wchar* lookup(const qx_wchar* text, const qx_wchar* key, int code) {
 }
 
 }  // namespace
+
+namespace qx {
+void reset_message_state() { g_state = MsgState{}; }
+}  // namespace qx
 
 extern "C" {
 

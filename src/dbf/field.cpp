@@ -1,0 +1,218 @@
+// Field values: every value is text of the field's width in the current
+// record buffer.
+#include "dbf/field.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "dbf/error.h"
+#include "dbf/table.h"
+
+namespace qx::dbf {
+
+namespace {
+
+char* valueOf(Field* f) { return &f->table->record[f->offset]; }
+
+bool storesRefused(const Field* f) { return !f || !f->table || inError(f->table->engine); }
+
+void markChanged(Field* f) { f->table->recordChanged = true; }
+
+bool allDigits(const char* p, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (p[i] < '0' || p[i] > '9') return false;
+  return true;
+}
+
+int digitsValue(const char* p, size_t n) {
+  int v = 0;
+  for (size_t i = 0; i < n; ++i) v = v * 10 + (p[i] - '0');
+  return v;
+}
+
+}  // namespace
+
+void normaliseField(char type, int width, int decimals, unsigned* outWidth,
+                    unsigned* outDecimals) {
+  unsigned w = width > 0 ? static_cast<unsigned>(width) : 0;
+  unsigned d = decimals > 0 ? static_cast<unsigned>(decimals) : 0;
+  switch (type) {
+    case 'C': *outWidth = w; *outDecimals = 0; return;
+    // Width and decimals of a number each take one descriptor byte.
+    case 'N': case 'F': *outWidth = std::min(w, 255u); *outDecimals = std::min(d, 255u); return;
+    case 'D': *outWidth = 8; *outDecimals = 0; return;
+    case 'L': *outWidth = 1; *outDecimals = 0; return;
+    case 'M': case 'G': case 'B': *outWidth = 10; *outDecimals = 0; return;
+    default: *outWidth = 0; *outDecimals = 0; return;
+  }
+}
+
+const char* fldName(const Field* f) { return f ? f->name : ""; }
+int fldType(const Field* f) { return !f ? 0 : f->type == 'F' ? 'N' : f->type; }
+int fldWidth(const Field* f) { return f ? static_cast<int>(f->width) : 0; }
+int fldDecimals(const Field* f) { return f ? static_cast<int>(f->decimals) : 0; }
+
+char* fldString(Field* f) {
+  if (!f || !f->table) return nullptr;
+  std::string& buffer = f->table->engine->fieldBuffer;
+  buffer.assign(valueOf(f), f->width);
+  return buffer.data();
+}
+
+int fldCopy(Field* f, char* buffer, int size) {
+  if (!f || !buffer || size <= 0) return 0;
+  size_t n = std::min<size_t>(f->width, static_cast<size_t>(size - 1));
+  std::memcpy(buffer, valueOf(f), n);
+  buffer[n] = 0;
+  return static_cast<int>(n);
+}
+
+double fldDouble(Field* f) {
+  if (!f || !f->table) return 0.0;
+  if (f->type == 'D') return static_cast<double>(dateToDay(valueOf(f)));
+  return textToDouble(valueOf(f), static_cast<int>(f->width));
+}
+
+int fldInt(Field* f) {
+  if (!f || !f->table || inError(f->table->engine)) return -1;
+  return textToInt(valueOf(f), static_cast<int>(f->width));
+}
+
+int fldAssignN(Field* f, const char* text, size_t length) {
+  if (storesRefused(f)) return -1;
+  char* dst = valueOf(f);
+  size_t n = text ? std::min<size_t>(length, f->width) : 0;
+  if (n) std::memcpy(dst, text, n);
+  std::memset(dst + n, ' ', f->width - n);
+  markChanged(f);
+  return 0;
+}
+
+int fldAssign(Field* f, const char* text) {
+  return fldAssignN(f, text, text ? std::strlen(text) : 0);
+}
+
+int fldAssignChar(Field* f, int character) {
+  if (storesRefused(f)) return -1;
+  char* dst = valueOf(f);
+  std::memset(dst, ' ', f->width);
+  if (f->width) dst[0] = static_cast<char>(character);
+  markChanged(f);
+  return 0;
+}
+
+void formatNumber(char* out, unsigned width, unsigned decimals, double value) {
+  if (width == 0) return;
+  unsigned places = std::min({decimals, 15u, width - 1});
+  if (!std::isfinite(value)) {
+    std::memset(out, '*', width);
+    return;
+  }
+  char text[400];
+  int n = std::snprintf(text, sizeof text, "%.*f", static_cast<int>(places), value);
+  const char* digits = text;
+  // A value that rounds to zero shows no sign.
+  if (text[0] == '-' && std::strspn(text + 1, "0.") == std::strlen(text + 1)) {
+    ++digits;
+    --n;
+  }
+  if (n < 0 || static_cast<unsigned>(n) > width) {
+    std::memset(out, '*', width);
+    return;
+  }
+  std::memset(out, ' ', width - static_cast<unsigned>(n));
+  std::memcpy(out + (width - static_cast<unsigned>(n)), digits, static_cast<size_t>(n));
+}
+
+int fldAssignDouble(Field* f, double value) {
+  if (storesRefused(f)) return -1;
+  char* dst = valueOf(f);
+  if (f->type == 'D') {
+    char date[8];
+    dayToDate(static_cast<long>(value), date);
+    std::memset(dst, ' ', f->width);
+    std::memcpy(dst, date, std::min<size_t>(8, f->width));
+  } else {
+    formatNumber(dst, f->width, f->decimals, value);
+  }
+  markChanged(f);
+  return 0;
+}
+
+int fldAssignInt(Field* f, int value) {
+  if (storesRefused(f)) return -1;
+  if (f->decimals != 0) return fldAssignDouble(f, value);
+  if (f->width) fixedWidth(valueOf(f), value, static_cast<int>(f->width));
+  markChanged(f);
+  return 0;
+}
+
+double textToDouble(const char* text, int length) {
+  char buf[50];
+  size_t n = text && length > 0 ? strnlen(text, std::min(length, 49)) : 0;
+  std::memcpy(buf, text ? text : "", n);
+  buf[n] = 0;
+  return std::atof(buf);
+}
+
+long textToLong(const char* text, int length) {
+  char buf[128];
+  size_t n = text && length > 0 ? strnlen(text, std::min(length, 127)) : 0;
+  std::memcpy(buf, text ? text : "", n);
+  buf[n] = 0;
+  return std::strtol(buf, nullptr, 10);
+}
+
+int textToInt(const char* text, int length) {
+  long v = textToLong(text, length);
+  // Out-of-range values saturate, as the C runtime's conversion does.
+  return static_cast<int>(std::clamp<long>(v, INT32_MIN, INT32_MAX));
+}
+
+long dateToDay(const char* p) {
+  if (!allDigits(p, 8)) return 0;
+  int y = digitsValue(p, 4), m = digitsValue(p + 4, 2), d = digitsValue(p + 6, 2);
+  if (m < 1 || m > 12 || d < 1 || d > 31) return 0;
+  long a = (14 - m) / 12;
+  long y2 = y + 4800 - a;
+  long m2 = m + 12 * a - 3;
+  return d + (153 * m2 + 2) / 5 + 365 * y2 + y2 / 4 - y2 / 100 + y2 / 400 - 32045;
+}
+
+void dayToDate(long day, char* out) {
+  if (day <= 0 || day > 5373484) {  // up to 9999-12-31
+    std::memset(out, ' ', 8);
+    return;
+  }
+  // Gregorian calendar from the Julian day number.
+  long a = day + 32044;
+  long b = (4 * a + 3) / 146097;
+  long c = a - 146097 * b / 4;
+  long d = (4 * c + 3) / 1461;
+  long e = c - 1461 * d / 4;
+  long m = (5 * e + 2) / 153;
+  long dd = e - (153 * m + 2) / 5 + 1;
+  long mm = m + 3 - 12 * (m / 10);
+  long yy = 100 * b + d - 4800 + m / 10;
+  if (yy < 0) {
+    std::memset(out, ' ', 8);
+    return;
+  }
+  char text[40];
+  std::snprintf(text, sizeof text, "%04ld%02ld%02ld", yy, mm, dd);
+  std::memcpy(out, text, 8);
+}
+
+}  // namespace qx::dbf
+
+extern "C" {
+
+double qx_c4atod(const char* text, int length) { return qx::dbf::textToDouble(text, length); }
+int qx_c4atoi(const char* text, int length) { return qx::dbf::textToInt(text, length); }
+long qx_c4atol(const char* text, int length) { return qx::dbf::textToLong(text, length); }
+
+}  // extern "C"

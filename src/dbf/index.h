@@ -1,0 +1,61 @@
+// What the table layer asks of its index files.  A table keeps the index
+// files open on it in the order they were opened; every record that is
+// written or appended passes their key maintenance, pack rebuilds them, and
+// a selected tag (at most one per table) sets the order of top, bottom and
+// skip.  The compound-index module implements these interfaces; without it
+// a table has no index files and walks in record-number order.
+#ifndef QX_DBF_INDEX_H
+#define QX_DBF_INDEX_H
+
+namespace qx::dbf {
+
+struct Table;
+
+// An order over the records of a table (a selected tag).  Positions are
+// record numbers; 0 means none (the end of the order).
+class TagOrder {
+ public:
+  virtual ~TagOrder() = default;
+  // The first / last record of the order, or 0 when it is empty; results
+  // below 0 are errors, 50 a lock that could not be had.
+  virtual long first(Table& table) = 0;
+  virtual long last(Table& table) = 0;
+  // The record `count` steps away from `recNo` in the order; 0 when the
+  // order ends first (`*ran_off_start` then tells which end), -1 and below
+  // on error.
+  virtual long step(Table& table, long recNo, long count, bool* ran_off_start) = 0;
+};
+
+class IndexFile {
+ public:
+  virtual ~IndexFile() = default;
+  // Adds the keys of the table's record buffer as the new record `recNo` to
+  // every tag.  A tag that refuses the key (an error, or 20 from a unique
+  // tag) makes the file take out the keys it added; the code is returned.
+  virtual int addKeys(Table& table, long recNo) = 0;
+  // Takes the keys of the new record `recNo` out again (a later index file
+  // refused the record).
+  virtual int removeKeys(Table& table, long recNo) = 0;
+  // Moves the keys of record `recNo` from those of `oldRecord` (the record
+  // as it was read) to those of the table's record buffer, in every tag
+  // whose key or filter result differs.
+  virtual int changeKeys(Table& table, long recNo, const char* oldRecord) = 0;
+  // Rebuilds every tag from the records (after pack).
+  virtual int rebuild(Table& table) = 0;
+  // Locks / releases the whole index file.
+  virtual int lockAll() = 0;
+  virtual int unlockAll() = 0;
+  // Closes the file; 0 or the first error.
+  virtual int close() = 0;
+};
+
+// Opens the production index of a table (same name, extension CDX); the
+// compound-index module installs it.  Without one installed, opening a
+// table whose header names a production index leaves the index closed.
+using ProductionIndexOpener = IndexFile* (*)(Table& table);
+void setProductionIndexOpener(ProductionIndexOpener opener);
+ProductionIndexOpener productionIndexOpener();
+
+}  // namespace qx::dbf
+
+#endif  // QX_DBF_INDEX_H

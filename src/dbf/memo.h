@@ -1,0 +1,51 @@
+// The memo file (FPT) of a table with M, G or B fields.  Its header page
+// holds the next free block (big-endian, at 0) and the block size (big-
+// endian, at 6); each memo is a run of blocks starting with its type and
+// length (both big-endian) followed by its bytes.  The record holds the
+// first block's number as text, or blanks for an empty memo.  New contents
+// always go to fresh blocks at the end, so a memo that another process is
+// reading is never overwritten under it.
+#ifndef QX_DBF_MEMO_H
+#define QX_DBF_MEMO_H
+
+#include <cstdint>
+#include <string>
+
+#include "dbf/file.h"
+
+namespace qx::dbf {
+
+struct Engine;
+
+constexpr unsigned kMemoHeaderSize = 512;
+constexpr unsigned kMemoBlockSize = 64;
+
+struct MemoFile {
+  File file;
+  unsigned blockSize = kMemoBlockSize;
+};
+
+// One memo field of a table, with contents loaded or stored since the
+// record was read.
+struct MemoEntry {
+  int field = -1;  // index into the table's fields
+  std::string contents;
+  bool loaded = false;   // contents hold the current record's memo
+  bool changed = false;  // contents must be written with the record
+};
+
+// Creates an empty memo file; 0 or an error.
+int memoCreate(Engine* engine, MemoFile& memo, const std::string& name);
+// Opens a memo file and reads its block size; 0 or an error.
+int memoOpen(Engine* engine, MemoFile& memo, const std::string& name);
+// Reads the memo that starts at `block` (0 for none); 0 or an error.  A
+// length that runs past the end of the file is cut to what is there.
+int memoRead(MemoFile& memo, long block, std::string& contents);
+// Writes `contents` to fresh blocks; `*block` gets the first block's number
+// (0 for empty contents).  0 or an error.
+int memoWrite(MemoFile& memo, const std::string& contents, long* block);
+int memoClose(MemoFile& memo);
+
+}  // namespace qx::dbf
+
+#endif  // QX_DBF_MEMO_H

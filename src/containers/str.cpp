@@ -146,7 +146,7 @@ qx_wchar* qx_Str_strip(qx_wchar* s) { return qx_Str_stripChar(s, kBlank); }
 
 qx_wchar* qx_Str_stripChars(qx_wchar* s, const qx_wchar* set, int leadingOnly) {
   if (!s || !set) return s;
-  auto in_set = [set](qx_wchar c) { return *qx::port::wchr(set, c) != 0; };
+  auto in_set = [set](qx_wchar c) { return qx::port::wchr(set, c) != nullptr; };
   if (!leadingOnly) return remove_if(s, in_set);
   size_t skip = 0;
   while (s[skip] && in_set(s[skip])) ++skip;
@@ -248,7 +248,7 @@ int qx_Str_matchWildcard(const qx_wchar* text, const qx_wchar* pattern) {
       while (*p == u'*') ++p;
       if (!*p) return 1;  // a trailing '*' takes the rest
       const qx_wchar* hit = qx::port::wchr(t, *p);
-      if (!*hit) return 0;
+      if (!hit) return 0;
       t = hit + 1;
     } else if (*p == u'?') {
       if (!*t) return 0;

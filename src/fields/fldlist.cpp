@@ -10,17 +10,54 @@
 
 namespace qx::fields {
 
+namespace {
+
+// The upper-case folding of qx_Str_cmpi (single-byte C locale), inline for
+// the lookup loop; a test holds the two to the same answers.
+constexpr qx_wchar fold(qx_wchar c) {
+  return c >= u'a' && c <= u'z' ? static_cast<qx_wchar>(c - (u'a' - u'A')) : c;
+}
+
+// A lookup key folded once, so each candidate name costs one fold per
+// character.  Long keys fall back to folding both sides.
+class FoldedKey {
+ public:
+  explicit FoldedKey(const qx_wchar* name) : name_(name) {
+    size_t n = 0;
+    for (; name && name[n] && n < kCap - 1; ++n) folded_[n] = fold(name[n]);
+    folded_[n] = 0;
+    short_ = name && !name[n];
+  }
+  bool matches(const qx_wchar* candidate) const {
+    if (!short_) return qx_Str_cmpi(candidate, name_) == 0;
+    const qx_wchar* k = folded_;
+    for (; *k; ++k, ++candidate)
+      if (fold(*candidate) != *k) return false;
+    return *candidate == 0;
+  }
+
+ private:
+  static constexpr size_t kCap = 64;
+  const qx_wchar* name_;
+  qx_wchar folded_[kCap];
+  bool short_ = false;
+};
+
+}  // namespace
+
 qx_FldList* new_list() { return qx_LnkList_create(nullptr); }
 
 qx_FldNode* find(qx_FldList* list, const qx_wchar* name) {
   if (!list) return nullptr;
-  // A null name matches nothing, not even a nameless field.
-  // The chain is walked directly: lookups are the hot path of every by-name
-  // operation, and the cursor is set once at the end.
   qx_LnkListNode* at = list->first;
+  if (!name) at = nullptr;  // a null name matches nothing, not even a nameless field
+  // The chain is walked directly, the cursor set once at the end.  The key
+  // is folded once; stored names are compared through the same folding, so
+  // a match is exactly what qx_Str_cmpi calls equal.
+  FoldedKey key(name);
   for (; at; at = at->next) {
     auto* node = static_cast<qx_FldNode*>(at->data);
-    if (node && node->name && name && qx_Str_cmpi(node->name, name) == 0) break;
+    if (node && node->name && key.matches(node->name)) break;
   }
   list->current = at;
   return at ? static_cast<qx_FldNode*>(at->data) : nullptr;

@@ -9,6 +9,7 @@
 
 #include "qx/fldlist.h"
 #include "qx/memory.h"
+#include "qx/str.h"
 #include "qx/strlist.h"
 
 namespace {
@@ -124,6 +125,39 @@ TEST(FldListFind, NamesMatchWithoutCaseAndFirstWins) {
   EXPECT_EQ(qx_FldList_find(l, u"siz"), nullptr);
   EXPECT_EQ(qx_FldList_find(l, u"sizes"), nullptr);
   EXPECT_EQ(qx_FldList_find(nullptr, u"size"), nullptr);
+}
+
+TEST(FldListFind, MatchesExactlyWhatCaseInsensitiveCompareCallsEqual) {
+  // Single characters over the Latin-1 range and beyond: the lookup must
+  // agree with qx_Str_cmpi, which defines name equality.
+  List l;
+  qx_FldList_appInt(l, u"x", 1);
+  qx_FldNode* node = qx_FldList_find(l, u"x");
+  for (char16_t stored = 1; stored < 0x180; ++stored) {
+    node->name[0] = stored;
+    for (char16_t key = 1; key < 0x180; ++key) {
+      const qx_wchar k[] = {key, 0};
+      bool found = qx_FldList_find(l, k) != nullptr;
+      ASSERT_EQ(found, qx_Str_cmpi(node->name, k) == 0) << int(stored) << " " << int(key);
+    }
+  }
+  // Names longer than any fixed key buffer match the same way.
+  u16string stored(300, u'A');
+  u16string key(300, u'a');
+  stored += u"Z";
+  key += u"z";
+  qx_FldList_appInt(l, stored.c_str(), 2);
+  ASSERT_NE(qx_FldList_find(l, key.c_str()), nullptr);
+  EXPECT_EQ(qx_FldList_find(l, key.c_str())->value.integer, 2);
+  key.back() = u'y';
+  EXPECT_EQ(qx_FldList_find(l, key.c_str()), nullptr);
+  EXPECT_EQ(qx_FldList_find(l, key.substr(0, 63).c_str()), nullptr);
+  for (size_t n : {62, 63, 64, 65}) {
+    qx_FldList_appInt(l, u16string(n, u'Q').c_str(), static_cast<int32_t>(n));
+    qx_FldNode* hit = qx_FldList_find(l, u16string(n, u'q').c_str());
+    ASSERT_NE(hit, nullptr) << n;
+    EXPECT_EQ(hit->value.integer, static_cast<int32_t>(n));
+  }
 }
 
 TEST(FldListFind, LeavesCursorOnMatchOrPastEnd) {

@@ -98,7 +98,9 @@ QX_API qx_FldNode *qx_FldList_newVector(const qx_wchar *name, const qx_Vector *v
 QX_API qx_FldNode *qx_FldList_newList(const qx_wchar *name, qx_FldList *nested);
 QX_API qx_FldNode *qx_FldList_newUnknown(const qx_wchar *name);
 
-/* --- appending: 1, or -4 when the node could not be made or linked ------ */
+/* --- appending: 1, or -4 when the node could not be made or linked ------
+   (a null list included).  On -4 nothing is taken over: a nested list or
+   string list handed in still belongs to the caller. */
 QX_API int qx_FldList_appChar(qx_FldList *list, const qx_wchar *name, const qx_wchar *text);
 QX_API int qx_FldList_appHandle(qx_FldList *list, const qx_wchar *name, const qx_wchar *handle);
 QX_API int qx_FldList_appInt(qx_FldList *list, const qx_wchar *name, int32_t value);

@@ -520,6 +520,48 @@ TEST(FldListMemory, FailedAllocationChangesNothing) {
   }
 }
 
+TEST(FldListMemory, FailedAppendLeavesNestedListWithCaller) {
+  List l;
+  qx_FldList* nested = qx_FldList_create(u"x", 'C', u"t", nullptr);
+  qx_StrList* strings = qx_StrList_create(u"a", nullptr);
+  {
+    FailNthAllocation fail(0);
+    EXPECT_EQ(qx_FldList_appList(l, u"v", nested), -4);
+  }
+  {
+    FailNthAllocation fail(2);  // the list link, after node and name
+    EXPECT_EQ(qx_FldList_appStrList(l, u"s", strings), -4);
+  }
+  EXPECT_EQ(qx_FldList_count(l), 0);
+  // Still the caller's, and alive: releasing them here must be the only release.
+  EXPECT_EQ(text_of(qx_FldList_find(nested, u"x")), u"t");
+  qx_FldList_destroy(nested);
+  qx_StrList_destroy(strings);
+}
+
+TEST(FldListNullInput, NullListActsAsMissingFieldAndNullValuesReadAsZero) {
+  int32_t i = 5;
+  qx_wchar buf[4] = u"abc";
+  EXPECT_EQ(qx_FldList_getInt(nullptr, u"a", &i), -2);
+  EXPECT_EQ(qx_FldList_getChar(nullptr, u"a", buf, 3), -2);
+  EXPECT_EQ(u16string(buf), u"");
+  EXPECT_EQ(qx_FldList_appInt(nullptr, u"a", 1), -4);  // nowhere to put it
+  EXPECT_EQ(qx_FldList_modInt(nullptr, u"a", 1), -4);
+  EXPECT_EQ(qx_FldList_addIntVal(nullptr, u"a", 1), -4);
+  EXPECT_EQ(qx_FldList_convertNodeToList(nullptr, u"a"), nullptr);
+  EXPECT_EQ(qx_FldList_currInt(nullptr, &i), -1);
+  EXPECT_EQ(qx_FldList_count(nullptr), 0);
+  EXPECT_TRUE(qx_FldList_eol(nullptr));
+
+  List l;
+  EXPECT_EQ(qx_FldList_appPoint(l, u"p", nullptr), 1);
+  EXPECT_EQ(qx_FldList_addVal(l, u"n", 'N', nullptr), 1);
+  EXPECT_EQ(text_of(qx_FldList_find(l, u"p")), u"P:0.000 0.000 0.000");
+  EXPECT_EQ(text_of(qx_FldList_find(l, u"n")), u"0.000000");
+  EXPECT_EQ(qx_FldList_getInt(l, u"p", nullptr), -3);
+  EXPECT_EQ(qx_FldList_getInt(l, u"n", nullptr), 1);
+}
+
 TEST(FldNodeText, EveryTypeHasItsForm) {
   qx_Point p{1, 2, 3};
   qx_Point q{-0.5, 0.0004, 1e3};

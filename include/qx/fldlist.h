@@ -130,11 +130,13 @@ QX_API qx_FldNode *qx_FldList_find(qx_FldList *list, const qx_wchar *name);
    getChar and getHandle copy at most `size` characters and a terminator
    (the buffer holds size + 1).  getChar formats numbers ("%d", "%ld", "%f")
    and still gives -3.  getReal clears its output first and converts text
-   with -3; getInt and getLong leave it as it was and convert text with -3. */
+   with -3; getInt and getLong leave it as it was and convert text with -3.
+   A Long value is 32-bit; getLong and currLong write it to a long so that
+   a caller's long variable receives the whole, sign-extended value. */
 QX_API int qx_FldList_getChar(qx_FldList *list, const qx_wchar *name, qx_wchar *buffer, int size);
 QX_API int qx_FldList_getReal(qx_FldList *list, const qx_wchar *name, double *value);
 QX_API int qx_FldList_getInt(qx_FldList *list, const qx_wchar *name, int32_t *value);
-QX_API int qx_FldList_getLong(qx_FldList *list, const qx_wchar *name, int32_t *value);
+QX_API int qx_FldList_getLong(qx_FldList *list, const qx_wchar *name, long *value);
 QX_API int qx_FldList_getPoint(qx_FldList *list, const qx_wchar *name, qx_Point *point, int flag);
 QX_API int qx_FldList_getVector(qx_FldList *list, const qx_wchar *name, qx_Vector *vector);
 QX_API int qx_FldList_getHandle(qx_FldList *list, const qx_wchar *name, qx_wchar *buffer,
@@ -167,7 +169,7 @@ QX_API int qx_FldList_currFldtype(qx_FldList *list, qx_wchar *type);
 QX_API int qx_FldList_currChar(qx_FldList *list, qx_wchar *buffer, int size);
 QX_API int qx_FldList_currReal(qx_FldList *list, double *value);
 QX_API int qx_FldList_currInt(qx_FldList *list, int32_t *value);
-QX_API int qx_FldList_currLong(qx_FldList *list, int32_t *value);
+QX_API int qx_FldList_currLong(qx_FldList *list, long *value);
 QX_API int qx_FldList_currPoint(qx_FldList *list, qx_Point *point);
 QX_API int qx_FldList_currVector(qx_FldList *list, qx_Vector *vector);
 QX_API int qx_FldList_currList(qx_FldList *list, void **handle);

@@ -1,6 +1,5 @@
 // Field nodes: making one from a value, replacing its value, releasing it
 // with what it owns, and its value as text.
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 

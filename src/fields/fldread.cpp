@@ -82,7 +82,8 @@ int read_point(const qx_FldNode* node, qx_Point* out) {
 
 // getInt and getLong: numbers as above; Char text converted, but told as
 // another type.
-int get_integer(qx_FldList* list, const qx_wchar* name, int32_t* out,
+template <typename Out>
+int get_integer(qx_FldList* list, const qx_wchar* name, Out* out,
                 int32_t (*convert)(const qx_wchar*)) {
   const qx_FldNode* node = find(list, name);
   if (!node) return QX_FLD_NOT_FOUND;
@@ -90,7 +91,10 @@ int get_integer(qx_FldList* list, const qx_wchar* name, int32_t* out,
     if (node->value.text && out) *out = convert(node->value.text);
     return QX_FLD_OTHER_TYPE;
   }
-  return read_number_as_int(node, out);
+  int32_t value = 0;
+  int rc = read_number_as_int(node, &value);
+  if (rc == QX_FLD_OK && out) *out = value;
+  return rc;
 }
 
 int32_t text_to_int(const qx_wchar* text) { return qx::port::wtoi(text); }
@@ -130,7 +134,7 @@ int qx_FldList_getInt(qx_FldList* list, const qx_wchar* name, int32_t* value) {
   return get_integer(list, name, value, text_to_int);
 }
 
-int qx_FldList_getLong(qx_FldList* list, const qx_wchar* name, int32_t* value) {
+int qx_FldList_getLong(qx_FldList* list, const qx_wchar* name, long* value) {
   return get_integer(list, name, value, text_to_long);
 }
 
@@ -190,7 +194,12 @@ int qx_FldList_currInt(qx_FldList* list, int32_t* value) {
   return read_number_as_int(node, value);
 }
 
-int qx_FldList_currLong(qx_FldList* list, int32_t* value) { return qx_FldList_currInt(list, value); }
+int qx_FldList_currLong(qx_FldList* list, long* value) {
+  int32_t v = 0;
+  int rc = qx_FldList_currInt(list, &v);
+  if (rc == QX_FLD_OK && value) *value = v;
+  return rc;
+}
 
 int qx_FldList_currPoint(qx_FldList* list, qx_Point* point) {
   const qx_FldNode* node = current(list);

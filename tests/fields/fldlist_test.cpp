@@ -234,9 +234,11 @@ TEST(FldListGetByName, RealAndIntConvertDifferently) {
   EXPECT_EQ(i, 77);
   EXPECT_EQ(qx_FldList_getInt(l, u"none", &i), -2);
   EXPECT_EQ(i, 77);
-  int32_t lv = 0;
+  long lv = 0x7777777777L;  // a 32-bit write would leave the upper half
   EXPECT_EQ(qx_FldList_getLong(l, u"i", &lv), 1);
   EXPECT_EQ(lv, 5);
+  EXPECT_EQ(qx_FldList_getLong(l, u"c", &lv), -3);
+  EXPECT_EQ(lv, 12);
 }
 
 TEST(FldListGetByName, OutOfRangeRealsDoNotTruncateWildly) {
@@ -271,13 +273,23 @@ TEST(FldListCurrent, RealConvertsTextIntDoesNot) {
   int32_t i = 11;
   EXPECT_EQ(qx_FldList_currInt(l, &i), -3);
   EXPECT_EQ(i, 11);
-  EXPECT_EQ(qx_FldList_currLong(l, &i), -3);
+  long lv = 3;
+  EXPECT_EQ(qx_FldList_currLong(l, &lv), -3);
+  EXPECT_EQ(lv, 3);
   qx_FldList_next(l);
   EXPECT_EQ(qx_FldList_currReal(l, &d), -1);
   EXPECT_EQ(qx_FldList_currInt(l, &i), -1);
   qx_wchar buf[8] = u"keep";
   EXPECT_EQ(qx_FldList_currChar(l, buf, 7), -1);
   EXPECT_EQ(u16string(buf), u"keep");
+
+  List n(qx_FldList_create(u"l", 'L', -5, u"n", 'N', 7.9, nullptr));
+  qx_FldList_start(n);
+  EXPECT_EQ(qx_FldList_currLong(n, &lv), 1);
+  EXPECT_EQ(lv, -5L);  // sign-extended into the whole long
+  qx_FldList_next(n);
+  EXPECT_EQ(qx_FldList_currInt(n, &i), 1);
+  EXPECT_EQ(i, 7);
 }
 
 TEST(FldListCurrent, NameTypeAndText) {

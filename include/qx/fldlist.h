@@ -69,7 +69,7 @@ typedef union qx_FldValue {
 
 typedef struct qx_FldNode {
   qx_wchar *name;      /* owned, upper-cased */
-  uint16_t type;       /* type letter */
+  qx_wchar type;       /* type letter, a 16-bit wide character */
   int16_t spare1;      /* 1 when made; not read by the library */
   int16_t spare2;      /* 0 when made; not read by the library */
   qx_FldValue value;

@@ -1,0 +1,162 @@
+// Directories and drives, the mapping of library paths onto this file
+// system, and the file service behind the existence tests.
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "fs_test.h"
+#include "port/path.h"
+#include "qx/file.h"
+
+using qxtest::read_file;
+using qxtest::ScopedEnv;
+using qxtest::u8;
+using qxtest::write_file;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+class DirTest : public qxtest::FsTest {
+ protected:
+  void SetUp() override {
+    FsTest::SetUp();
+    cwd_ = stdfs::current_path();
+  }
+  void TearDown() override {
+    stdfs::current_path(cwd_);
+    FsTest::TearDown();
+  }
+  bool is_dir(const std::string& name) { return stdfs::is_directory(file(name)); }
+
+  stdfs::path cwd_;
+};
+
+TEST_F(DirTest, CreateMakesEveryMissingLevel) {
+  // Drive Q is the test folder, so the Windows example runs as written.
+  ScopedEnv drive("QX_DRIVE_Q", dir_.path());
+  stdfs::create_directory(file("x"));
+  EXPECT_EQ(qx_Dir_create(u"q:\\x\\y\\z"), 0);
+  EXPECT_TRUE(is_dir("x/y/z"));
+  EXPECT_EQ(qx_Dir_create(u"q:\\x\\y\\z"), -1) << "nothing left to create";
+  EXPECT_EQ(qx_Dir_create(u"Q:\\X\\Y\\Z\\"), -1) << "letter case and a final separator";
+
+  // New levels get lower-case names; POSIX names and mixed separators.
+  EXPECT_EQ(qx_Dir_create((w("x") + u"\\New/Deeper").c_str()), 0);
+  EXPECT_TRUE(is_dir("x/new/deeper"));
+  EXPECT_EQ(qx_Dir_create(nullptr), -1);
+  EXPECT_EQ(qx_Dir_create(u""), -1);
+
+  // A level that is a file cannot be created over.
+  write_file(file("f"), "x");
+  EXPECT_EQ(qx_Dir_create((w("f") + u"/sub").c_str()), -1);
+  EXPECT_EQ(read_file(file("f")), "x");
+}
+
+TEST_F(DirTest, DeleteOnlyEmptyDirectories) {
+  stdfs::create_directories(file("a/b"));
+  EXPECT_EQ(qx_Dir_delete(w("a").c_str()), -1);
+  EXPECT_EQ(qx_Dir_delete((w("a/b") + u"/").c_str()), 0);
+  EXPECT_FALSE(is_dir("a/b"));
+  EXPECT_EQ(qx_Dir_delete(w("A").c_str()), 0);
+  EXPECT_EQ(qx_Dir_delete(w("a").c_str()), -1);
+  EXPECT_EQ(qx_Dir_delete(nullptr), -1);
+}
+
+TEST_F(DirTest, DeleteTreeRemovesEverythingBelowButFollowsNoLinks) {
+  stdfs::create_directories(file("t/One/two"));
+  stdfs::create_directories(file("t/.hidden"));
+  write_file(file("t/f1"), "x");
+  write_file(file("t/One/F2.TXT"), "x");
+  write_file(file("t/One/two/f3"), "x");
+  // A linked folder outside the tree keeps its contents.
+  stdfs::create_directories(file("outside"));
+  write_file(file("outside/keep"), "x");
+  stdfs::create_directory_symlink(file("outside"), file("t/One/link"));
+
+  EXPECT_EQ(qx_Dir_deleteTree(w("t").c_str()), 0);
+  EXPECT_FALSE(stdfs::exists(file("t")));
+  EXPECT_EQ(read_file(file("outside/keep")), "x");
+
+  EXPECT_EQ(qx_Dir_deleteTree(w("t").c_str()), -1);
+  EXPECT_EQ(qx_Dir_deleteTree(u""), -1);
+  EXPECT_EQ(qx_Dir_deleteTree(nullptr), -1);
+}
+
+TEST_F(DirTest, ParentKeepsItsSeparatorAndRootsHaveNone) {
+  EXPECT_EQ(u8(qx_Dir_getParent(u"c:\\a\\b")), "c:\\a\\");
+  EXPECT_EQ(u8(qx_Dir_getParent(u"c:\\a\\b\\")), "c:\\a\\");
+  EXPECT_EQ(u8(qx_Dir_getParent(u"c:\\a")), "c:\\");
+  EXPECT_EQ(qx_Dir_getParent(u"c:\\"), nullptr);
+  EXPECT_EQ(u8(qx_Dir_getParent(u"/srv/a/b")), "/srv/a/");
+  EXPECT_EQ(u8(qx_Dir_getParent(u"/srv")), "/");
+  EXPECT_EQ(qx_Dir_getParent(u"/"), nullptr);
+  EXPECT_EQ(qx_Dir_getParent(u""), nullptr);
+  EXPECT_EQ(qx_Dir_getParent(nullptr), nullptr);
+}
+
+TEST_F(DirTest, ChangeDirectoryAndDrive) {
+  stdfs::create_directories(file("Work/sub"));
+  ASSERT_EQ(qx_Dir_change((w("work") + u"\\").c_str()), 0);
+  EXPECT_EQ(stdfs::current_path(), stdfs::path(file("Work")));
+  EXPECT_EQ(u8(qx_Dir_current()), file("Work"));
+  EXPECT_EQ(qx_Dir_change(u"SUB"), 0);
+  EXPECT_EQ(qx_Dir_change(u"missing"), -1);
+  EXPECT_EQ(stdfs::current_path(), stdfs::path(file("Work/sub")));
+  EXPECT_EQ(qx_Dir_change(u""), -1);
+  EXPECT_EQ(qx_Dir_change(nullptr), -1);
+
+  ScopedEnv drive("QX_DRIVE_Q", file("Work"));
+  EXPECT_EQ(qx_Dir_change(u"q:"), 0) << "already on drive Q";
+  EXPECT_EQ(stdfs::current_path(), stdfs::path(file("Work/sub")));
+  EXPECT_EQ(qx_Dir_change(u"q:\\"), 0);
+  EXPECT_EQ(stdfs::current_path(), stdfs::path(file("Work")));
+  stdfs::current_path(cwd_);
+  EXPECT_EQ(qx_Drive_set(qx_Drive_num(u'q')), 0);
+  EXPECT_EQ(stdfs::current_path(), stdfs::path(file("Work"))) << "to the drive's root";
+
+  EXPECT_EQ(qx_Drive_num(u'c'), 3);
+  EXPECT_EQ(qx_Drive_num(u'C'), 3);
+  EXPECT_EQ(qx_Drive_num(u'a'), 1);
+  EXPECT_EQ(qx_Drive_set(0), -1);
+  EXPECT_EQ(qx_Drive_set(27), -1);
+  EXPECT_EQ(qx_Drive_get(), -1);
+}
+
+TEST_F(DirTest, MixedSeparatorsAndUpperCaseNamesResolve) {
+  stdfs::create_directories(file("Data/Sub"));
+  write_file(file("Data/Sub/File.TXT"), "line\n");
+  std::u16string spelled = w("DATA") + u"\\sub/file.txt";
+  EXPECT_EQ(qx_File_exists(spelled.c_str()), 1);
+  EXPECT_EQ(qx_Dir_exists((w("data") + u"\\SUB").c_str()), 1);
+  EXPECT_EQ(qx_File_exists((w("data") + u"\\SUB").c_str()), 0) << "a directory is no file";
+  EXPECT_EQ(qx_File_hasAccess(spelled.c_str(), 4), 1);
+  EXPECT_EQ(qxtest::drain(qx_File_readFile(spelled.c_str())), std::vector<std::string>{"line"});
+  EXPECT_EQ(qx_File_copy(spelled.c_str(), (w("data") + u"\\copy.txt").c_str()), 0);
+  EXPECT_EQ(read_file(file("Data/copy.txt")), "line\n") << "new names keep their spelling";
+
+  // An exact match wins over one that differs in case.
+  write_file(file("Data/file.txt"), "exact\n");
+  EXPECT_EQ(qxtest::drain(qx_File_readFile((w("Data") + u"/file.txt").c_str())),
+            std::vector<std::string>{"exact"});
+  EXPECT_EQ(qx::port::native_path(w("DATA/SUB/FILE.txt")), file("Data/Sub/File.TXT"));
+  EXPECT_EQ(qx::port::native_path(w("data/new/NAME")), file("Data/new/NAME"))
+      << "missing components stay as written";
+}
+
+TEST_F(DirTest, WithoutComTheExistenceTestsAnswerNo) {
+  write_file(file("f"), "x");
+  EXPECT_EQ(qx_File_exists(w("f").c_str()), 1);
+  EXPECT_EQ(qx_Dir_exists(u""), 0);
+  EXPECT_EQ(qx_Dir_exists(qx::port::from_utf8(dir_.path()).c_str()), 1);
+  qx::app::destroy_holder();
+  CoUninitialize();
+  EXPECT_EQ(qx_File_exists(w("f").c_str()), 0);
+  EXPECT_EQ(qx_Dir_exists(qx::port::from_utf8(dir_.path()).c_str()), 0);
+  // The other functions do not depend on the service.
+  EXPECT_EQ(qx_File_hasAccess(w("f").c_str(), 0), 1);
+  EXPECT_EQ(qx_File_deleteSingle(w("f").c_str()), 1);
+  qx_File_revalidate(w("f").c_str());
+}
+
+}  // namespace

@@ -188,43 +188,39 @@ void reverse_data(Node* first, Node* last) {
   }
 }
 
+// Pivot of a pending range.  Without tracing, ranges already in order
+// (or strictly reversed) are settled at once and report no pivot; with
+// tracing, every range opens the frame a recursive sort would.
+void* next_pivot(Node* first, Node* last, qx_CompareFn compare, bool tracing,
+                 std::vector<Range>& pending) {
+  if (tracing) {
+    qx::trace_event(kLnkList, "Entering", u"qx_LnkList_qSort", __LINE__);
+    pending.push_back({nullptr, nullptr, true});
+    qx::TraceFrame frame(kLnkList, u"qx_LnkList_findPivot", __LINE__);
+    return frame.leave(find_pivot(first, last, compare), __LINE__);
+  }
+  if (non_decreasing(first, last, compare)) return nullptr;
+  if (strictly_decreasing(first, last, compare)) {
+    reverse_data(first, last);
+    return nullptr;
+  }
+  return find_pivot(first, last, compare);
+}
+
 void quicksort(qx_LnkList* list, qx_CompareFn compare) {
-  // With tracing on, every sub-sort reports its own frames in the order a
-  // recursive sort would, so the fast paths (which skip frames) stay off.
-  const bool tracing = qx::trace_enabled(kLnkList);
   void* pivot;
   {
     qx::TraceFrame frame(kLnkList, u"qx_LnkList_findPivot", __LINE__);
-    pivot = find_pivot(list->first, list->last, compare);
-    frame.leave(__LINE__);
+    pivot = frame.leave(find_pivot(list->first, list->last, compare), __LINE__);
   }
   if (!pivot) return;
   list->current = nullptr;
 
+  const bool tracing = qx::trace_enabled(kLnkList);
   std::vector<Range> pending;
   Node* first = list->first;
   Node* last = list->last;
-  bool top = true;
   for (;;) {
-    if (!top) {
-      if (tracing) {
-        qx::trace_event(kLnkList, "Entering", u"qx_LnkList_qSort", __LINE__);
-        pending.push_back({nullptr, nullptr, true});
-        qx::TraceFrame frame(kLnkList, u"qx_LnkList_findPivot", __LINE__);
-        pivot = find_pivot(first, last, compare);
-        frame.leave(__LINE__);
-      } else {
-        if (non_decreasing(first, last, compare)) {
-          pivot = nullptr;
-        } else if (strictly_decreasing(first, last, compare)) {
-          reverse_data(first, last);
-          pivot = nullptr;
-        } else {
-          pivot = find_pivot(first, last, compare);
-        }
-      }
-    }
-    top = false;
     if (pivot) {
       Node* left_last;
       {
@@ -232,10 +228,14 @@ void quicksort(qx_LnkList* list, qx_CompareFn compare) {
         left_last = partition_range(first, last, pivot, compare);
         frame.leave(__LINE__);
       }
-      // Both parts are non-empty: the smaller of the two elements that
-      // chose the pivot goes left, the pivot itself right.
-      pending.push_back({left_last->next, last, false});
-      pending.push_back({first, left_last, false});
+      // With a consistent comparison both parts are non-empty: the smaller
+      // of the two elements that chose the pivot goes left, the pivot
+      // itself right.  A comparison that contradicts itself could leave one
+      // empty; such a range is left as it is rather than split forever.
+      if (left_last && left_last != last) {
+        pending.push_back({left_last->next, last, false});
+        pending.push_back({first, left_last, false});
+      }
     }
     // Next range to sort; exit markers close the frames of finished ranges.
     for (;;) {
@@ -249,6 +249,7 @@ void quicksort(qx_LnkList* list, qx_CompareFn compare) {
       }
       qx::trace_event(kLnkList, "Exiting", u"qx_LnkList_qSort", __LINE__);
     }
+    pivot = next_pivot(first, last, compare, tracing, pending);
   }
 }
 

@@ -403,6 +403,29 @@ TEST(LnkListQSort, MillionElementsSortedReversedAndPeeledDoNotExhaustTheStack) {
   qx_LnkList_destroy(list, nullptr);
 }
 
+// A comparison that contradicts itself gives no useful order, but the sort
+// must still end and keep every element.
+int g_coin = 0;
+int coin_compare(const void*, const void*) {
+  g_coin = (g_coin * 1103515245 + 12345) & 0x7fffffff;
+  return static_cast<int>(g_coin % 3) - 1;
+}
+
+TEST(LnkListQSort, InconsistentComparisonEndsAndKeepsAllElements) {
+  std::vector<Item> store(500);
+  for (int i = 0; i < 500; ++i) store[i] = {i % 7, i};
+  for (int round = 0; round < 20; ++round) {
+    qx_LnkList* list = qx_LnkList_create(nullptr);
+    for (auto& item : store) qx_LnkList_insEnd(list, &item);
+    qx_LnkList_qSort(list, coin_compare);
+    std::vector<int> seen = ids(list);
+    std::sort(seen.begin(), seen.end());
+    ASSERT_EQ(seen.size(), 500u);
+    for (int i = 0; i < 500; ++i) ASSERT_EQ(seen[i], i);
+    qx_LnkList_destroy(list, nullptr);
+  }
+}
+
 TEST_F(LnkListTest, FindPivotAndPartitionByHand) {
   Item v[] = {{2, 0}, {2, 1}, {5, 2}, {1, 3}, {7, 4}};
   qx_LnkList* list = qx_LnkList_create(&v[0], &v[1], &v[2], &v[3], &v[4], nullptr);

@@ -102,12 +102,15 @@ int qx_Dir_change(const qx_wchar* path) {
 
 qx_wchar* qx_Dir_current(void) {
   static qx_wchar buffer[qx::fs::kPathRoom + 1];
-  return qx::fs::into_buffer(buffer, port::current_directory());
+  // A directory too long for the buffer is not given cut, as another one.
+  std::u16string cwd = port::current_directory();
+  if (cwd.size() > qx::fs::kPathRoom) cwd.clear();
+  return qx::fs::into_buffer(buffer, cwd);
 }
 
 qx_wchar* qx_Dir_getParent(const qx_wchar* path) {
   static qx_wchar buffer[qx::fs::kPathRoom + 1];
-  if (!path || !*path) return nullptr;
+  if (!qx::fs::path_arg(path)) return nullptr;
   qx::fs::into_buffer(buffer, qx_Fname_fullPath(path));
   size_t n = port::wlen(buffer);
   if (n > 0 && is_separator(buffer[n - 1])) buffer[--n] = 0;

@@ -93,6 +93,8 @@ TEST_F(DirTest, ParentKeepsItsSeparatorAndRootsHaveNone) {
   EXPECT_EQ(qx_Dir_getParent(u"/"), nullptr);
   EXPECT_EQ(qx_Dir_getParent(u""), nullptr);
   EXPECT_EQ(qx_Dir_getParent(nullptr), nullptr);
+  std::u16string overlong = u"/srv/" + std::u16string(600, u'x') + u"/y";
+  EXPECT_EQ(qx_Dir_getParent(overlong.c_str()), nullptr);
 }
 
 TEST_F(DirTest, ChangeDirectoryAndDrive) {

@@ -1,5 +1,7 @@
 // Wildcard patterns as the Windows directory search matches them, and the
 // one process-wide enumeration.
+#include <unistd.h>
+
 #include <string>
 
 #include "fs/wildcard.h"
@@ -81,6 +83,18 @@ TEST_F(SearchTest, FindFirstAndNextWalkTheMatchesInOrder) {
   EXPECT_EQ(qx_File_findFirst(w("").c_str(), name), -1);
   EXPECT_EQ(qx_File_findFirst(nullptr, name), -1);
   EXPECT_NE(qx_File_findNext(name), 0);
+}
+
+TEST_F(SearchTest, UnreadableDirectoriesFindNothing) {
+  if (::geteuid() == 0) GTEST_SKIP() << "a privileged user reads every directory";
+  std::filesystem::create_directory(file("closed"));
+  write_file(file("closed/f"), "x");
+  std::filesystem::permissions(file("closed"), std::filesystem::perms::none);
+  qx_wchar name[260];
+  EXPECT_EQ(qx_File_findFirst(w("closed/*").c_str(), name), -1);
+  EXPECT_EQ(qx_Dir_list(w("closed/*").c_str()), nullptr);
+  EXPECT_EQ(qx_File_delete(w("closed/*").c_str(), 0), 0);
+  std::filesystem::permissions(file("closed"), std::filesystem::perms::owner_all);
 }
 
 TEST_F(SearchTest, DirListGivesLowerCasePaths) {

@@ -107,6 +107,25 @@ void BM_LnkList_qSort_1M_sorted(benchmark::State& state) {
 }
 BENCHMARK(BM_LnkList_qSort_1M_sorted)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A sorted list with one more element appended: each partition step peels
+// off one element until the sort settles the deep, all-distinct range.
+void BM_LnkList_qSort_1M_sorted_plus_one(benchmark::State& state) {
+  std::vector<int> values(kMillion);
+  for (int i = 0; i < kMillion; ++i) values[i] = 2 * i;
+  values.back() = kMillion + 1;
+  qx_LnkList* list = qx_LnkList_create(nullptr);
+  for (int& v : values) qx_LnkList_insEnd(list, &v);
+  for (auto _ : state) {
+    state.PauseTiming();
+    size_t i = 0;
+    for (auto* node = list->first; node; node = node->next) node->data = &values[i++];
+    state.ResumeTiming();
+    qx_LnkList_qSort(list, compare_ints);
+  }
+  qx_LnkList_destroy(list, nullptr);
+}
+BENCHMARK(BM_LnkList_qSort_1M_sorted_plus_one)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // Sorted insertion walks from the front: building a list of n strings this
 // way grows with n squared.
 void BM_StrList_insSorted(benchmark::State& state) {

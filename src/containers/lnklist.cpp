@@ -4,6 +4,7 @@
 // next/prev/getNthSavePos, which only call framed operations, and move.
 #include "qx/lnklist.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <utility>
 #include <vector>
@@ -119,6 +120,8 @@ int insert_at_cursor(qx_LnkList* list, void* data, bool before) {
 struct Range {
   Node* first;
   Node* last;
+  int depth;         // partition steps above this range
+  bool may_settle;   // no earlier attempt found equal elements in it
   bool exit_marker;  // closes the trace frame of a sub-sort when popped
 };
 
@@ -158,9 +161,8 @@ Node* partition_range(Node* first, Node* last, void* pivot, qx_CompareFn compare
 
 // A range whose elements never decrease is left as it is by the partitioning
 // (each step peels off the run equal to its head without exchanging
-// anything), and a strictly decreasing one ends reversed (all its elements
-// differ, so there is only one sorted order).  Recognising both keeps sorted
-// and reverse-sorted lists linear instead of quadratic.
+// anything), and a strictly decreasing one ends reversed.  Recognising both
+// keeps sorted and reverse-sorted lists linear instead of quadratic.
 bool non_decreasing(Node* first, Node* last, qx_CompareFn compare) {
   for (Node* node = first; node != last; node = node->next) {
     // Null data reaches the callback only where the partitioning itself
@@ -188,24 +190,108 @@ void reverse_data(Node* first, Node* last) {
   }
 }
 
-// Pivot of a pending range.  Without tracing, ranges already in order
-// (or strictly reversed) are settled at once and report no pivot; with
-// tracing, every range opens the frame a recursive sort would.
-void* next_pivot(Node* first, Node* last, qx_CompareFn compare, bool tracing,
-                 std::vector<Range>& pending) {
-  if (tracing) {
-    qx::trace_event(kLnkList, "Entering", u"qx_LnkList_qSort", __LINE__);
-    pending.push_back({nullptr, nullptr, true});
-    qx::TraceFrame frame(kLnkList, u"qx_LnkList_findPivot", __LINE__);
-    return frame.leave(find_pivot(first, last, compare), __LINE__);
+// When no two elements of a range compare equal there is only one sorted
+// order, whatever sort produces it, so a merge sort may finish the range.
+// Returns false (and changes nothing) when the range holds null data or
+// equal elements, whose places only the partitioning decides.
+bool settle_distinct(Node* first, Node* last, qx_CompareFn compare) {
+  std::vector<void*> items;
+  for (Node* node = first;; node = node->next) {
+    if (!node->data) return false;
+    items.push_back(node->data);
+    if (node == last) break;
   }
-  if (non_decreasing(first, last, compare)) return nullptr;
-  if (strictly_decreasing(first, last, compare)) {
-    reverse_data(first, last);
-    return nullptr;
+  std::stable_sort(items.begin(), items.end(),
+                   [compare](void* a, void* b) { return compare(a, b) < 0; });
+  for (size_t i = 1; i < items.size(); ++i)
+    if (compare(items[i - 1], items[i]) >= 0) return false;
+  size_t i = 0;
+  for (Node* node = first;; node = node->next) {
+    node->data = items[i++];
+    if (node == last) break;
   }
-  return find_pivot(first, last, compare);
+  return true;
 }
+
+// The sort proper: pending ranges on a stack of their own, left part first,
+// as the recursive form visits them.
+class Quicksort {
+ public:
+  Quicksort(qx_CompareFn compare, int count)
+      : compare_(compare), tracing_(qx::trace_enabled(kLnkList)) {
+    // Ranges nested deeper than a balanced sort would go are tried once as
+    // all-distinct: inputs that peel off a few elements per step (a sorted
+    // list with a few more appended, say) then stop being quadratic.
+    int log2 = 0;
+    while ((1 << log2) < count && log2 < 30) ++log2;
+    settle_depth_ = 2 * log2 + 16;
+  }
+
+  void run(Node* first, Node* last, void* pivot) {
+    Range range{first, last, 0, true, false};
+    for (;;) {
+      if (pivot) split(range, pivot);
+      if (!next_range(range)) return;
+      pivot = choose_pivot(range);
+    }
+  }
+
+ private:
+  void split(const Range& range, void* pivot) {
+    Node* left_last;
+    {
+      qx::TraceFrame frame(kLnkList, u"qx_LnkList_partition", __LINE__);
+      left_last = partition_range(range.first, range.last, pivot, compare_);
+      frame.leave(__LINE__);
+    }
+    // With a consistent comparison both parts are non-empty: the smaller of
+    // the two elements that chose the pivot goes left, the pivot itself
+    // right.  A comparison that contradicts itself could leave one empty;
+    // such a range is left as it is rather than split forever.
+    if (!left_last || left_last == range.last) return;
+    const int depth = range.depth + 1;
+    pending_.push_back({left_last->next, range.last, depth, range.may_settle, false});
+    pending_.push_back({range.first, left_last, depth, range.may_settle, false});
+  }
+
+  // Pops the next range; exit markers close the frames of finished ranges.
+  bool next_range(Range& range) {
+    while (!pending_.empty()) {
+      range = pending_.back();
+      pending_.pop_back();
+      if (!range.exit_marker) return true;
+      qx::trace_event(kLnkList, "Exiting", u"qx_LnkList_qSort", __LINE__);
+    }
+    return false;
+  }
+
+  // Pivot of a pending range, or null when it needs no partitioning.  With
+  // tracing on, every range opens the frame a recursive sort would and the
+  // shortcuts (which would skip frames) stay off.
+  void* choose_pivot(Range& range) {
+    if (tracing_) {
+      qx::trace_event(kLnkList, "Entering", u"qx_LnkList_qSort", __LINE__);
+      pending_.push_back({nullptr, nullptr, 0, false, true});
+      qx::TraceFrame frame(kLnkList, u"qx_LnkList_findPivot", __LINE__);
+      return frame.leave(find_pivot(range.first, range.last, compare_), __LINE__);
+    }
+    if (non_decreasing(range.first, range.last, compare_)) return nullptr;
+    if (strictly_decreasing(range.first, range.last, compare_)) {
+      reverse_data(range.first, range.last);
+      return nullptr;
+    }
+    if (range.may_settle && range.depth >= settle_depth_) {
+      if (settle_distinct(range.first, range.last, compare_)) return nullptr;
+      range.may_settle = false;  // its parts inherit the failed attempt
+    }
+    return find_pivot(range.first, range.last, compare_);
+  }
+
+  qx_CompareFn compare_;
+  bool tracing_;
+  int settle_depth_;
+  std::vector<Range> pending_;
+};
 
 void quicksort(qx_LnkList* list, qx_CompareFn compare) {
   void* pivot;
@@ -215,42 +301,7 @@ void quicksort(qx_LnkList* list, qx_CompareFn compare) {
   }
   if (!pivot) return;
   list->current = nullptr;
-
-  const bool tracing = qx::trace_enabled(kLnkList);
-  std::vector<Range> pending;
-  Node* first = list->first;
-  Node* last = list->last;
-  for (;;) {
-    if (pivot) {
-      Node* left_last;
-      {
-        qx::TraceFrame frame(kLnkList, u"qx_LnkList_partition", __LINE__);
-        left_last = partition_range(first, last, pivot, compare);
-        frame.leave(__LINE__);
-      }
-      // With a consistent comparison both parts are non-empty: the smaller
-      // of the two elements that chose the pivot goes left, the pivot
-      // itself right.  A comparison that contradicts itself could leave one
-      // empty; such a range is left as it is rather than split forever.
-      if (left_last && left_last != last) {
-        pending.push_back({left_last->next, last, false});
-        pending.push_back({first, left_last, false});
-      }
-    }
-    // Next range to sort; exit markers close the frames of finished ranges.
-    for (;;) {
-      if (pending.empty()) return;
-      Range range = pending.back();
-      pending.pop_back();
-      if (!range.exit_marker) {
-        first = range.first;
-        last = range.last;
-        break;
-      }
-      qx::trace_event(kLnkList, "Exiting", u"qx_LnkList_qSort", __LINE__);
-    }
-    pivot = next_pivot(first, last, compare, tracing, pending);
-  }
+  Quicksort(compare, list->count).run(list->first, list->last, pivot);
 }
 
 }  // namespace

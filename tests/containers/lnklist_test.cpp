@@ -341,6 +341,48 @@ TEST(LnkListQSort, EqualElementsEndWhereThePartitioningPutsThem) {
   }
 }
 
+long g_compares = 0;
+int counting_compare(const void* a, const void* b) {
+  ++g_compares;
+  return compare_items(a, b);
+}
+
+// Long, lopsided inputs: a sorted run with a tail peels off a few elements
+// per step.  Without ties the sort settles such deep ranges another way
+// (far fewer comparisons than the quadratic walk); with ties it must keep
+// partitioning.  Either way the order is the reference's.
+TEST(LnkListQSort, LopsidedInputsMatchTheReference) {
+  const int n = 3000;
+  std::mt19937 rng(11);
+  std::vector<int> slots(n);
+  for (int i = 0; i < n; ++i) slots[i] = i;
+  std::shuffle(slots.begin(), slots.end(), rng);
+  for (bool ties : {false, true}) {
+    for (int tail : {1, 3, 40}) {
+      std::vector<Item> store(n);
+      for (int i = 0; i < n; ++i) store[i] = {ties ? i / 3 : 10 * i, i};
+      for (int k = 0; k < tail; ++k)
+        store[n - tail + k].key = ties ? static_cast<int>(rng() % (n / 3)) : 10 * slots[k] + 5;
+      std::vector<Item*> expected;
+      qx_LnkList* list = qx_LnkList_create(nullptr);
+      for (auto& item : store) {
+        expected.push_back(&item);
+        qx_LnkList_insEnd(list, &item);
+      }
+      reference_qsort(expected, 0, n - 1);
+      g_compares = 0;
+      qx_LnkList_qSort(list, counting_compare);
+      std::vector<int> want;
+      for (Item* item : expected) want.push_back(item->id);
+      ASSERT_EQ(ids(list), want) << "ties " << ties << " tail " << tail;
+      if (!ties) {
+        EXPECT_LT(g_compares, 20L * n * 12) << "tail " << tail;
+      }
+      qx_LnkList_destroy(list, nullptr);
+    }
+  }
+}
+
 TEST(LnkListQSort, CursorIsClearedOnlyWhenSomethingWasPartitioned) {
   Item same[] = {{4, 0}, {4, 1}, {4, 2}};
   qx_LnkList* list = qx_LnkList_create(&same[0], &same[1], &same[2], nullptr);

@@ -35,7 +35,7 @@ int lockAppend(Table* t) {
   int rc = fileLock(t->file, kAppendLock, 1);
   if (rc != 0) return rc;
   t->appendLocked = true;
-  t->lockedCount = -1;  // read afresh under the lock
+  if (!t->file.exclusive) t->lockedCount = -1;  // read afresh under the lock
   return 0;
 }
 
@@ -46,7 +46,7 @@ int lockWholeFile(Table* t) {
   rc = fileLock(t->file, kFileLockOffset, kFileLockLength);
   if (rc != 0) return rc;
   t->fileLocked = true;
-  t->lockedCount = -1;
+  if (!t->file.exclusive) t->lockedCount = -1;
   return 0;
 }
 
@@ -72,7 +72,7 @@ int unlockAll(Table* t) {
     if (rc != 0 && first == 0) first = rc;
     t->fileLocked = false;
   }
-  t->lockedCount = -1;
+  if (!countIsStable(t)) t->lockedCount = -1;
   return first;
 }
 

@@ -430,14 +430,18 @@ int dbfBof(Table* t) {
   return t->bof ? 1 : 0;
 }
 
+// While the table holds the append or whole-file lock, or has its file to
+// itself, no one else can change the count: the value read first is kept.
+bool countIsStable(const Table* t) { return t->fileLocked || t->appendLocked || t->file.exclusive; }
+
 long dbfRecordCount(Table* t) {
   if (!t) return -1;
-  if (t->lockedCount >= 0) return t->lockedCount;
+  if (t->lockedCount >= 0 && countIsStable(t)) return t->lockedCount;
   unsigned char bytes[4];
   if (t->file.handle.read_at(4, bytes, 4) != 4) return -1;
   uint32_t count = get32(bytes);
   std::memcpy(t->header + 4, bytes, 4);
-  if (t->fileLocked || t->appendLocked) t->lockedCount = static_cast<long>(count);
+  if (countIsStable(t)) t->lockedCount = static_cast<long>(count);
   return static_cast<long>(count);
 }
 

@@ -75,7 +75,7 @@ struct Table {
   bool fileLocked = false;
   bool appendLocked = false;
   std::vector<long> lockedRecords;
-  long lockedCount = -1;  // the record count read under the current lock
+  long lockedCount = -1;  // the record count read under the current lock (or exclusively)
 };
 
 // Tables.
@@ -127,6 +127,7 @@ int unlockRecords(Table* t);
 int unlockAll(Table* t);
 
 // Internal steps shared by the table's modules.
+bool countIsStable(const Table* t);
 int readRecord(Table* t, long n);
 int flushRecord(Table* t);
 int writeHeaderStart(Table* t, long count);

@@ -447,10 +447,10 @@ TEST(LnkListQSort, MillionElementsSortedReversedAndPeeledDoNotExhaustTheStack) {
 
 // A comparison that contradicts itself gives no useful order, but the sort
 // must still end and keep every element.
-int g_coin = 0;
+uint32_t g_coin = 0;
 int coin_compare(const void*, const void*) {
-  g_coin = (g_coin * 1103515245 + 12345) & 0x7fffffff;
-  return static_cast<int>(g_coin % 3) - 1;
+  g_coin = g_coin * 1103515245u + 12345u;
+  return static_cast<int>((g_coin >> 16) % 3) - 1;
 }
 
 TEST(LnkListQSort, InconsistentComparisonEndsAndKeepsAllElements) {

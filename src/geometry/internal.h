@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/trace.h"
+#include "qx/matrix.h"
 #include "qx/point.h"
 
 namespace qx::geometry {
@@ -38,6 +39,30 @@ inline qx_Vector cross(const qx_Vector& u, const qx_Vector& v) {
 // A vector counts as a direction only when longer than the tolerance; NaN
 // lengths do not.
 inline bool long_enough(double len) { return len > kTol; }
+
+// --- matrix records ------------------------------------------------------
+// Matrices are plain records a caller may have built by hand, so nothing
+// here trusts them: a missing column or element reads as absent.
+
+// Column j, or null when the matrix has no such column.
+inline qx_Ntuple* column_of(const qx_Matrix* m, int j) {
+  if (!m || !m->column || j < 0 || j >= m->columns) return nullptr;
+  return m->column[j];
+}
+
+// Rows are the count of column 0; a matrix without columns has none.
+inline int rows_of(const qx_Matrix* m) {
+  const qx_Ntuple* c0 = column_of(m, 0);
+  return c0 ? c0->n : 0;
+}
+
+inline int columns_of(const qx_Matrix* m) { return m && m->column ? m->columns : 0; }
+
+inline double* element_of(const qx_Matrix* m, int row, int col) {
+  qx_Ntuple* c = column_of(m, col);
+  if (!c || !c->elements || row < 0 || row >= c->n) return nullptr;
+  return &c->elements[row];
+}
 
 }  // namespace qx::geometry
 

@@ -3,6 +3,8 @@
 // (which rotation and transformation matrices share), except add, subtract
 // and scale.  Transpose and multiply work in a temporary so that the
 // destination may be one of the operands.
+#include <vector>
+
 #include "geometry/internal.h"
 #include "port/wstr.h"
 #include "qx/diag.h"
@@ -15,28 +17,11 @@ extern const TraceFamily kMatrixTrace{QX_DIAG_MATRIX, "Leaving", __FILE__};
 
 namespace {
 
+using qx::geometry::column_of;
+using qx::geometry::columns_of;
+using qx::geometry::element_of;
 using qx::geometry::kMatrixTrace;
-
-// Column j, or null when the matrix has no such column.  Matrices are plain
-// records a caller may have built by hand, so nothing here trusts them.
-qx_Ntuple* column_of(const qx_Matrix* m, int j) {
-  if (!m || !m->column || j < 0 || j >= m->columns) return nullptr;
-  return m->column[j];
-}
-
-// Rows are the count of column 0; a matrix without columns has none.
-int rows_of(const qx_Matrix* m) {
-  const qx_Ntuple* c0 = column_of(m, 0);
-  return c0 ? c0->n : 0;
-}
-
-int columns_of(const qx_Matrix* m) { return m && m->column ? m->columns : 0; }
-
-double* element_of(const qx_Matrix* m, int row, int col) {
-  qx_Ntuple* c = column_of(m, col);
-  if (!c || !c->elements || row < 0 || row >= c->n) return nullptr;
-  return &c->elements[row];
-}
+using qx::geometry::rows_of;
 
 // Releases the columns made so far and the record (for a create that
 // failed half-way, and for destroy).
@@ -44,6 +29,52 @@ void release(qx_Matrix* m, int made) {
   for (int j = 0; j < made; ++j) qx_Ntuple_destroy(m->column[j]);
   qx_Free(m->column);
   qx_Free(m);
+}
+
+// A well-formed rows x cols matrix: every column present with exactly
+// `rows` elements.
+bool well_formed(const qx_Matrix* m, int rows, int cols) {
+  if (columns_of(m) != cols) return false;
+  for (int j = 0; j < cols; ++j) {
+    const qx_Ntuple* c = column_of(m, j);
+    if (!c || c->n != rows || (rows > 0 && !c->elements)) return false;
+  }
+  return true;
+}
+
+// Transpose and multiply are written as steps over temporary matrices and
+// n-tuples, each step a traced operation.  When those steps would write no
+// trace line, the same arithmetic in the same order runs on the columns
+// directly, without the temporaries and their allocations.
+bool steps_silent() {
+  return !qx::trace_enabled(kMatrixTrace) && !qx::trace_enabled(qx::geometry::kNtupleTrace);
+}
+
+int transpose_direct(qx_Matrix* dst, const qx_Matrix* src, int rows, int cols) {
+  if (!well_formed(src, rows, cols) || !well_formed(dst, cols, rows)) return 0;
+  std::vector<double> values(static_cast<size_t>(rows) * cols);
+  for (int j = 0; j < cols; ++j)
+    for (int i = 0; i < rows; ++i) values[static_cast<size_t>(i) * cols + j] = *element_of(src, i, j);
+  for (int j = 0; j < cols; ++j)
+    for (int i = 0; i < rows; ++i) *element_of(dst, j, i) = values[static_cast<size_t>(i) * cols + j];
+  return 1;
+}
+
+int multiply_direct(qx_Matrix* dst, const qx_Matrix* a, const qx_Matrix* b, int rows, int inner,
+                    int cols) {
+  if (!well_formed(a, rows, inner) || !well_formed(b, inner, cols) ||
+      !well_formed(dst, rows, cols))
+    return 0;
+  std::vector<double> product(static_cast<size_t>(rows) * cols);
+  for (int i = 0; i < rows; ++i)
+    for (int j = 0; j < cols; ++j) {
+      double sum = 0.0;
+      for (int k = 0; k < inner; ++k) sum += *element_of(a, i, k) * *element_of(b, k, j);
+      product[static_cast<size_t>(i) * cols + j] = sum;
+    }
+  for (int i = 0; i < rows; ++i)
+    for (int j = 0; j < cols; ++j) *element_of(dst, i, j) = product[static_cast<size_t>(i) * cols + j];
+  return 1;
 }
 
 // Applies an n-tuple operation column by column; stops at the first column
@@ -183,6 +214,7 @@ int qx_Matrix_transpose(qx_Matrix* dst, const qx_Matrix* src) {
   if (!dst || !src) QX_RETURN(0);
   int src_rows = rows_of(src), src_cols = columns_of(src);
   if (src_rows != columns_of(dst) || src_cols != rows_of(dst)) QX_RETURN(0);
+  if (steps_silent()) QX_RETURN(transpose_direct(dst, src, src_rows, src_cols));
   qx_Matrix* tmp = qx_Matrix_create(rows_of(dst), columns_of(dst));
   if (!tmp) QX_RETURN(0);
   // Column k of src becomes row k of the result.
@@ -202,6 +234,7 @@ int qx_Matrix_multiply(qx_Matrix* dst, const qx_Matrix* a, const qx_Matrix* b) {
   if (!dst || !a || !b) QX_RETURN(0);
   int rows = rows_of(a), inner = columns_of(a), cols = columns_of(b);
   if (inner != rows_of(b) || rows_of(dst) != rows || columns_of(dst) != cols) QX_RETURN(0);
+  if (steps_silent()) QX_RETURN(multiply_direct(dst, a, b, rows, inner, cols));
   qx_Matrix* tmp = qx_Matrix_create(rows, cols);
   if (!tmp) QX_RETURN(0);
   // Element (i, j) is row i of a dotted with column j of b.

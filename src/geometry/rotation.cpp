@@ -17,11 +17,23 @@ using Mat3 = double[3][3];
 
 bool index_ok(int i) { return i >= 0 && i < 3; }
 
-// Reads the nine elements; false unless m is (at least) 3 x 3.
+// Reads the nine elements; false unless m has (at least) 3 x 3.
 bool read3(const qx_RotMatrix* m, Mat3& out) {
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      if (!qx_Matrix_getElement(&out[i][j], m, i, j)) return false;
+    for (int j = 0; j < 3; ++j) {
+      const double* e = qx::geometry::element_of(m, i, j);
+      if (!e) return false;
+      out[i][j] = *e;
+    }
+  return true;
+}
+
+// Writes the nine elements; false, writing nothing, unless m has 3 x 3.
+bool write3(qx_RotMatrix* m, const Mat3& v) {
+  Mat3 check;
+  if (!read3(m, check)) return false;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) *qx::geometry::element_of(m, i, j) = v[i][j];
   return true;
 }
 
@@ -89,13 +101,8 @@ void qx_RotMatrix_destroy(qx_RotMatrix* m) {
 int qx_RotMatrix_set(qx_RotMatrix* m, double m00, double m01, double m02, double m10, double m11,
                      double m12, double m20, double m21, double m22) {
   QX_TRACE(kMatrixTrace, u"qx_RotMatrix_set");
-  if (!m) QX_RETURN(0);
   const Mat3 v = {{m00, m01, m02}, {m10, m11, m12}, {m20, m21, m22}};
-  Mat3 check;
-  if (!read3(m, check)) QX_RETURN(0);
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) qx_Matrix_setElement(m, i, j, v[i][j]);
-  QX_RETURN(1);
+  QX_RETURN(write3(m, v) ? 1 : 0);
 }
 
 int qx_RotMatrix_setElement(qx_RotMatrix* m, int row, int column, double value) {
@@ -129,8 +136,8 @@ int qx_RotMatrix_setRow(qx_RotMatrix* m, int i, const qx_Vector* v) {
 int qx_RotMatrix_setIdentity(qx_RotMatrix* m) {
   QX_TRACE(kMatrixTrace, u"qx_RotMatrix_setIdentity");
   if (!m) QX_RETURN(0);
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) qx_Matrix_setElement(m, i, j, i == j ? 1.0 : 0.0);
+  const Mat3 identity = {{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}};
+  write3(m, identity);
   QX_RETURN(1);
 }
 

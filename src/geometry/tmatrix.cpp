@@ -10,20 +10,29 @@ namespace {
 
 using qx::geometry::kMatrixTrace;
 
+// Every element of a 4 x 4 present; only then are elements touched.
 bool is_4x4(const qx_TMatrix* t) {
-  int rows = 0, cols = 0;
-  return t && qx_Matrix_numberRows(&rows, t) && qx_Matrix_numberColumns(&cols, t) && rows == 4 &&
-         cols == 4;
+  if (qx::geometry::columns_of(t) != 4) return false;
+  for (int j = 0; j < 4; ++j) {
+    const qx_Ntuple* c = qx::geometry::column_of(t, j);
+    if (!c || c->n != 4 || !c->elements) return false;
+  }
+  return true;
+}
+
+// Element (row, column) of a matrix that passed is_4x4.
+double& at(const qx_TMatrix* t, int row, int column) {
+  return *qx::geometry::element_of(t, row, column);
 }
 
 void set_bottom_row(qx_TMatrix* t) {
-  for (int j = 0; j < 4; ++j) qx_Matrix_setElement(t, 3, j, j == 3 ? 1.0 : 0.0);
+  for (int j = 0; j < 4; ++j) at(t, 3, j) = j == 3 ? 1.0 : 0.0;
 }
 
 void set_origin(qx_TMatrix* t, const qx_Point& o) {
-  qx_Matrix_setElement(t, 0, 3, o.x);
-  qx_Matrix_setElement(t, 1, 3, o.y);
-  qx_Matrix_setElement(t, 2, 3, o.z);
+  at(t, 0, 3) = o.x;
+  at(t, 1, 3) = o.y;
+  at(t, 2, 3) = o.z;
 }
 
 // The transformation with rotation r and origin o.
@@ -89,7 +98,7 @@ int qx_TMatrix_set(qx_TMatrix* t, double m00, double m01, double m02, double m03
   if (!is_4x4(t)) QX_RETURN(0);
   const double rows[3][4] = {{m00, m01, m02, m03}, {m10, m11, m12, m13}, {m20, m21, m22, m23}};
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 4; ++j) qx_Matrix_setElement(t, i, j, rows[i][j]);
+    for (int j = 0; j < 4; ++j) at(t, i, j) = rows[i][j];
   set_bottom_row(t);
   QX_RETURN(1);
 }
@@ -98,7 +107,7 @@ int qx_TMatrix_setIdentity(qx_TMatrix* t) {
   QX_TRACE(kMatrixTrace, u"qx_TMatrix_setIdentity");
   if (!is_4x4(t)) QX_RETURN(0);
   for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) qx_Matrix_setElement(t, i, j, i == j ? 1.0 : 0.0);
+    for (int j = 0; j < 4; ++j) at(t, i, j) = i == j ? 1.0 : 0.0;
   QX_RETURN(1);
 }
 
@@ -114,31 +123,27 @@ int qx_TMatrix_setRMatrix(qx_TMatrix* t, const qx_RotMatrix* r) {
   double v[3][3];
   if (!is_4x4(t) || !r) QX_RETURN(0);
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      if (!qx_Matrix_getElement(&v[i][j], r, i, j)) QX_RETURN(0);
+    for (int j = 0; j < 3; ++j) {
+      const double* e = qx::geometry::element_of(r, i, j);
+      if (!e) QX_RETURN(0);
+      v[i][j] = *e;
+    }
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) qx_Matrix_setElement(t, i, j, v[i][j]);
+    for (int j = 0; j < 3; ++j) at(t, i, j) = v[i][j];
   set_bottom_row(t);
   QX_RETURN(1);
 }
 
 int qx_TMatrix_getOrigin(qx_Point* out, const qx_TMatrix* t) {
   if (!out || !is_4x4(t)) return 0;
-  qx_Point o;
-  qx_Matrix_getElement(&o.x, t, 0, 3);
-  qx_Matrix_getElement(&o.y, t, 1, 3);
-  qx_Matrix_getElement(&o.z, t, 2, 3);
-  *out = o;
+  *out = {at(t, 0, 3), at(t, 1, 3), at(t, 2, 3)};
   return 1;
 }
 
 int qx_TMatrix_getRMatrix(qx_RotMatrix* out, const qx_TMatrix* t) {
   if (!out || !is_4x4(t)) return 0;
-  double v[3][3];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) qx_Matrix_getElement(&v[i][j], t, i, j);
-  return qx_RotMatrix_set(out, v[0][0], v[0][1], v[0][2], v[1][0], v[1][1], v[1][2], v[2][0],
-                          v[2][1], v[2][2]);
+  return qx_RotMatrix_set(out, at(t, 0, 0), at(t, 0, 1), at(t, 0, 2), at(t, 1, 0), at(t, 1, 1),
+                          at(t, 1, 2), at(t, 2, 0), at(t, 2, 1), at(t, 2, 2));
 }
 
 int qx_TMatrix_rotate(qx_TMatrix* dst, const qx_TMatrix* src, double ax, double ay, double az) {
@@ -153,14 +158,12 @@ int qx_TMatrix_rotate(qx_TMatrix* dst, const qx_TMatrix* src, double ax, double 
 
 int qx_TMatrix_xform(qx_Point* out, const qx_TMatrix* t, const qx_Point* p) {
   if (!out || !p || !is_4x4(t)) return 0;
-  // Into a temporary first, so out may also be p.
-  double m[3][4];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 4; ++j) qx_Matrix_getElement(&m[i][j], t, i, j);
+  // Row by row into a temporary, so out may also be p.
   const qx_Point q = *p;
-  *out = {m[0][0] * q.x + m[0][1] * q.y + m[0][2] * q.z + m[0][3],
-          m[1][0] * q.x + m[1][1] * q.y + m[1][2] * q.z + m[1][3],
-          m[2][0] * q.x + m[2][1] * q.y + m[2][2] * q.z + m[2][3]};
+  double r[3];
+  for (int i = 0; i < 3; ++i)
+    r[i] = at(t, i, 0) * q.x + at(t, i, 1) * q.y + at(t, i, 2) * q.z + at(t, i, 3);
+  *out = {r[0], r[1], r[2]};
   return 1;
 }
 

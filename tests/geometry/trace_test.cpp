@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "geometry/internal.h"
 #include "qx/diag.h"
 #include "qx/geolist.h"
 #include "qx/matrix.h"
@@ -154,6 +156,42 @@ TEST_F(GeometryTrace, MatricesAndNtuples) {
   ASSERT_FALSE(axis.empty());
   EXPECT_EQ(axis.front(), "matrix.cpp Entering qx_RotMatrix_set.") << "its own frame is absent";
   qx_RotMatrix_destroy(r);
+}
+
+// With tracing on, transpose and multiply go step by step through
+// temporary n-tuples (each step traced); the results must be the same to
+// the last bit as without tracing.
+TEST_F(GeometryTrace, TracedAndUntracedMatrixAlgebraAgree) {
+  auto fill = [](qx_Matrix* m, int rows, int cols, double seed) {
+    for (int i = 0; i < rows; ++i)
+      for (int j = 0; j < cols; ++j) qx_Matrix_setElement(m, i, j, std::sin(seed + 7 * i + j) * 1e3);
+  };
+  qx_Matrix* a = qx_Matrix_create(3, 5);
+  qx_Matrix* b = qx_Matrix_create(5, 4);
+  fill(a, 3, 5, 0.1);
+  fill(b, 5, 4, 0.7);
+  qx_Matrix* quiet = qx_Matrix_create(3, 4);
+  qx_Matrix* loud = qx_Matrix_create(3, 4);
+  qx_Matrix* quiet_t = qx_Matrix_create(5, 3);
+  qx_Matrix* loud_t = qx_Matrix_create(5, 3);
+  ASSERT_EQ(qx_Matrix_multiply(quiet, a, b), 1);
+  ASSERT_EQ(qx_Matrix_transpose(quiet_t, a), 1);
+  for (uint32_t mask : {QX_DIAG_MATRIX, QX_DIAG_NTUPLE}) {
+    Lines lines = Run(mask, [&] {
+      ASSERT_EQ(qx_Matrix_multiply(loud, a, b), 1);
+      ASSERT_EQ(qx_Matrix_transpose(loud_t, a), 1);
+    });
+    EXPECT_GT(lines.size(), 100u);
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 4; ++j) EXPECT_EQ(*qx::geometry::element_of(quiet, i, j),
+                                            *qx::geometry::element_of(loud, i, j));
+    for (int i = 0; i < 5; ++i)
+      for (int j = 0; j < 3; ++j) EXPECT_EQ(*qx::geometry::element_of(quiet_t, i, j),
+                                            *qx::geometry::element_of(loud_t, i, j));
+  }
+  // Mismatched shapes fail on both paths without touching the destination.
+  EXPECT_EQ(Run(QX_DIAG_MATRIX, [&] { EXPECT_EQ(qx_Matrix_multiply(loud, b, a), 0); }).size(), 2u);
+  for (qx_Matrix* m : {a, b, quiet, loud, quiet_t, loud_t}) qx_Matrix_destroy(m);
 }
 
 TEST_F(GeometryTrace, ListsHaveNoFrameOfTheirOwn) {

@@ -25,31 +25,6 @@ void ExpectPoint(const qx_Point& p, double x, double y, double z, double eps = 1
   EXPECT_NEAR(p.z, z, eps);
 }
 
-TEST(QuaternionParts, SettersGettersConjugate) {
-  qx_Quaternion q{};
-  ASSERT_EQ(qx_Quaternion_set(&q, 1, 2, 3, 4), 1);
-  qx_Vector v{-1, -2, -3};
-  ASSERT_EQ(qx_Quaternion_setVector(&q, &v), 1);
-  ASSERT_EQ(qx_Quaternion_setScalar(&q, 0.5), 1);
-  ASSERT_EQ(qx_Quaternion_setY(&q, 9), 1);
-  ExpectQuat(q, -1, 9, -3, 0.5, 0);
-  double d = 0;
-  ASSERT_EQ(qx_Quaternion_getZ(&d, &q), 1);
-  EXPECT_EQ(d, -3);
-  ASSERT_EQ(qx_Quaternion_getScalar(&d, &q), 1);
-  EXPECT_EQ(d, 0.5);
-  qx_Vector got;
-  ASSERT_EQ(qx_Quaternion_getVector(&got, &q), 1);
-  ExpectPoint(got, -1, 9, -3, 0);
-  qx_Quaternion c;
-  ASSERT_EQ(qx_Quaternion_getConjugate(&c, &q), 1);
-  ExpectQuat(c, 1, -9, 3, 0.5, 0);
-  ASSERT_EQ(qx_Quaternion_getInverse(&q, &q), 1);
-  ExpectQuat(q, 1, -9, 3, 0.5, 0);
-  EXPECT_EQ(qx_Quaternion_set(nullptr, 1, 2, 3, 4), 0);
-  EXPECT_EQ(qx_Quaternion_getX(nullptr, &q), 0);
-}
-
 TEST(QuaternionParts, MagnitudeAndNormalize) {
   qx_Quaternion q{1, 2, 2, 4}, out{7, 7, 7, 7};
   double m = 0;
@@ -169,28 +144,18 @@ TEST(QuaternionToMatrix, NotNormalizedFirst) {
   qx_RotMatrix_destroy(m);
 }
 
-TEST(RayAndPlane, RecordsAndPlaneNames) {
+TEST(RayAndPlane, CreateCopiesTheRecords) {
   qx_Point p{1, 2, 3};
   qx_Vector v{0, 0, 2};
-  qx_Ray* ray = qx_Ray_create(&p, &v);
-  ASSERT_NE(ray, nullptr);
-  p = {9, 9, 9};
-  qx_Point got;
-  ASSERT_EQ(qx_Ray_getPoint(&got, ray), 1);
-  ExpectPoint(got, 1, 2, 3, 0);
-  qx_Vector gv;
-  ASSERT_EQ(qx_Plane_getOrthoVector(&gv, ray), 1);
-  ExpectPoint(gv, 0, 0, 2, 0);
-  ASSERT_EQ(qx_Plane_set(ray, &p, &v), 1);
-  ASSERT_EQ(qx_Plane_getPoint(&got, ray), 1);
-  ExpectPoint(got, 9, 9, 9, 0);
-  qx_Ray_destroy(ray);
-  qx_Ray_destroy(nullptr);
-  EXPECT_EQ(qx_Ray_create(&p, nullptr), nullptr);
-  EXPECT_EQ(qx_Plane_create(nullptr, &v), nullptr);
   qx_Plane* plane = qx_Plane_create(&p, &v);
   ASSERT_NE(plane, nullptr);
+  p = {9, 9, 9};
+  qx_Point got;
+  ASSERT_EQ(qx_Plane_getPoint(&got, plane), 1);
+  ExpectPoint(got, 1, 2, 3, 0);
   qx_Plane_destroy(plane);
+  EXPECT_EQ(qx_Ray_create(&p, nullptr), nullptr);
+  qx_Ray_destroy(nullptr);
 }
 
 TEST(RayAndPlane, IntersectionIncludingBehindTheRay) {

@@ -34,12 +34,12 @@ qx_Ntuple* qx_Ntuple_create(int n) {
   // One element at least, so that an empty n-tuple still has storage and a
   // null element pointer always means a broken record.
   size_t count = std::max<size_t>(static_cast<size_t>(n), 1);
-  t->elements = static_cast<double*>(qx_Malloc(count * sizeof(double)));
+  // Zero bits are 0.0; a zeroed block costs nothing until it is used.
+  t->elements = static_cast<double*>(qx_Calloc(count, sizeof(double)));
   if (!t->elements) {
     qx_Free(t);
     QX_RETURN(static_cast<qx_Ntuple*>(nullptr));
   }
-  std::fill_n(t->elements, count, 0.0);
   t->n = n;
   QX_RETURN(t);
 }

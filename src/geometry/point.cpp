@@ -2,7 +2,7 @@
 // few noted runs in the trace frame of the point family; the functions that
 // the algorithms name (computeVector, projectOntoLine, translateByVector,
 // ...) are called through their exported entries, so their own trace lines
-// appear nested, as they always have.
+// appear nested inside the caller's.
 #include <cmath>
 
 #include "geometry/internal.h"

@@ -42,8 +42,8 @@ int build(qx_TMatrix* t, const qx_RotMatrix* r, const qx_Point& o) {
   return 1;
 }
 
-// The frame of three points as a rotation; a degenerate triple leaves the
-// identity, as it always has.
+// The frame of three points as a rotation; a degenerate triple leaves it
+// the identity, so that frame counts as the world's own axes.
 qx_RotMatrix* frame_of(const qx_Point* p0, const qx_Point* p1, const qx_Point* p2) {
   qx_RotMatrix* r = qx_RotMatrix_create();
   if (r) qx_RotMatrix_from3Points(r, p0, p1, p2);

@@ -75,7 +75,7 @@ int32_t qx_PointTravelList_add(int32_t value) {
   Registry& r = registry();
   r.slots[r.next] = {r.counter, value};
   r.next = (r.next + 1) % r.slots.size();
-  // Wraps like the 32-bit counter it has always been, without overflow.
+  // A 32-bit counter that wraps round instead of overflowing.
   int32_t number = r.counter;
   r.counter = static_cast<int32_t>(static_cast<uint32_t>(r.counter) + 1u);
   return number;

@@ -1,6 +1,6 @@
 // Vectors: the point's record read as a direction.  Traced under the
-// vector family except the four helpers noted below, which have never had
-// a frame of their own.
+// vector family except isHorizontal, isVertical, getOrthoVector and angle,
+// which run without a frame of their own.
 #include <cmath>
 
 #include "geometry/internal.h"

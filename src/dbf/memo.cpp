@@ -78,9 +78,12 @@ int memoWrite(MemoFile& memo, const std::string& contents, long* block) {
     return reportError(memo.file.engine, kErrParameter, "Memo too large");
   int rc = fileLock(memo.file, kAllocationLock, 1);
   if (rc != 0) return rc;
-  unsigned char header[4];
-  rc = fileReadAll(memo.file, 0, header, sizeof header);
-  uint64_t next = getBig32(header);
+  // New blocks start at the end of the file, whatever the header's next
+  // free block says: a header that points into used blocks would have them
+  // overwritten, one that points past the end would leave a hole.
+  unsigned char header[4] = {};
+  int64_t length = fileLength(memo.file);
+  uint64_t next = (static_cast<uint64_t>(length) + memo.blockSize - 1) / memo.blockSize;
   uint64_t first = (kMemoHeaderSize + memo.blockSize - 1) / memo.blockSize;
   if (next < first) next = first;
   uint64_t bytes = 8 + contents.size();

@@ -4,7 +4,8 @@
 // length (both big-endian) followed by its bytes.  The record holds the
 // first block's number as text, or blanks for an empty memo.  New contents
 // always go to fresh blocks at the end, so a memo that another process is
-// reading is never overwritten under it.
+// reading is never overwritten under it; the header's next free block is
+// kept up to date for other programs.
 #ifndef QX_DBF_MEMO_H
 #define QX_DBF_MEMO_H
 

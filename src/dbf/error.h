@@ -37,6 +37,8 @@ enum : int {
   kErrInfo = -910,
   kErrParameter = -930,
   kErrResult = -950,
+  kErrNoIndexSupport = -1010,
+  kErrNoMemoSupport = -1020,
 };
 
 // The table text of an error number, or null when the table has none.

@@ -10,6 +10,7 @@
 namespace qx::dbf {
 
 struct Table;
+struct TagInfo;
 
 // An order over the records of a table (a selected tag).  Positions are
 // record numbers; 0 means none (the end of the order).
@@ -55,6 +56,15 @@ class IndexFile {
 using ProductionIndexOpener = IndexFile* (*)(Table& table);
 void setProductionIndexOpener(ProductionIndexOpener opener);
 ProductionIndexOpener productionIndexOpener();
+
+// Creates and builds the production index of a new table from its tag list
+// (dbfCreate with tags); null on failure, with the error in the context.
+// Without one installed, creating a table with tags fails with -1010.
+using ProductionIndexCreator = IndexFile* (*)(Table& table, const TagInfo* tags);
+void setProductionIndexCreator(ProductionIndexCreator creator);
+
+// Sets or clears the production-index flag, header byte 28, in the file.
+int dbfSetProductionIndexFlag(Table* table, bool on);
 
 }  // namespace qx::dbf
 

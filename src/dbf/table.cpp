@@ -13,6 +13,7 @@ namespace qx::dbf {
 namespace {
 
 ProductionIndexOpener g_indexOpener = nullptr;
+ProductionIndexCreator g_indexCreator = nullptr;
 
 unsigned get16(const unsigned char* p) { return p[0] | (unsigned{p[1]} << 8); }
 uint32_t get32(const unsigned char* p) {
@@ -171,6 +172,19 @@ int orderedEnd(Table* t, bool last) {
 
 void setProductionIndexOpener(ProductionIndexOpener opener) { g_indexOpener = opener; }
 ProductionIndexOpener productionIndexOpener() { return g_indexOpener; }
+void setProductionIndexCreator(ProductionIndexCreator creator) { g_indexCreator = creator; }
+
+int dbfSetProductionIndexFlag(Table* t, bool on) {
+  if (!t) return -1;
+  unsigned char flags = on ? t->header[28] | kFlagProductionIndex
+                           : t->header[28] & ~kFlagProductionIndex;
+  int rc = fileWrite(t->file, 28, &flags, 1);
+  if (rc != 0) return rc;
+  t->header[28] = flags;
+  t->productionIndex = on;
+  t->fileChanged = true;
+  return 0;
+}
 
 std::string withExtension(const std::string& name, const char* ext) {
   if (extensionStart(name) != std::string::npos) return name;
@@ -242,10 +256,9 @@ Table* dbfCreate(Engine* e, const char* name, const FieldInfo* fields, const Tag
     reportError(e, kErrCreate, "Too Many Fields", fileName.c_str());
     return nullptr;
   }
-  if (tags && tags->name) {
-    // Indexes are built by the compound-index module, which is not part of
-    // this engine yet.
-    reportError(e, -1010, fileName.c_str());
+  bool withTags = tags && tags->name;
+  if (withTags && !g_indexCreator) {
+    reportError(e, kErrNoIndexSupport, fileName.c_str());
     return nullptr;
   }
 
@@ -293,7 +306,15 @@ Table* dbfCreate(Engine* e, const char* name, const FieldInfo* fields, const Tag
     port::delete_file(nativeName(fileName));
     return nullptr;
   }
-  return dbfOpen(e, fileName.c_str());
+  Table* t = dbfOpen(e, fileName.c_str());
+  if (!t || !withTags) return t;
+  IndexFile* ix = g_indexCreator(*t, tags);
+  if (!ix) {
+    dbfClose(t);
+    return nullptr;
+  }
+  t->indexes.emplace_back(ix);
+  return t;
 }
 
 int dbfClose(Table* t) {

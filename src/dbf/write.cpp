@@ -23,7 +23,7 @@ uint64_t recordOffset(const Table* t, long n) {
 int writeMemos(Table* t) {
   for (MemoEntry& m : t->memos) {
     if (!m.changed) continue;
-    if (!t->memo) return reportError(t->engine, -1020, t->name.c_str());
+    if (!t->memo) return reportError(t->engine, kErrNoMemoSupport, t->name.c_str());
     long block = 0;
     int rc = memoWrite(*t->memo, m.contents, &block);
     if (rc != 0) return rc;

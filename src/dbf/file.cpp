@@ -1,7 +1,5 @@
 #include "dbf/file.h"
 
-#include <cstdio>
-
 #include "dbf/engine.h"
 #include "dbf/error.h"
 #include "port/path.h"
@@ -107,8 +105,8 @@ int fileTemp(Engine* e, File& file) {
   // process's working file and must not be replaced.
   for (int attempt = 0; attempt < 100; ++attempt) {
     waitForNextSecond();
-    char name[16];
-    std::snprintf(name, sizeof name, "TEMP%04d.TMP", static_cast<int>(port::clock_seconds() % 10000));
+    std::string name = "TEMP" + fixedWidth(static_cast<long>(port::clock_seconds() % 10000), -4) +
+                       ".TMP";
     port::WinFile h = port::WinFile::open(nativeName(name),
                                           port::kGenericRead | port::kGenericWrite, 0,
                                           port::Disposition::kCreateNew);

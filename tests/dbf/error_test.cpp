@@ -76,6 +76,22 @@ TEST(ReportError, EngInitRestoresDefaults) {
   EXPECT_EQ(e.lastError, 0);
 }
 
+TEST(ReportErrorDeathTest, SevereErrorsAndFailedBoxesEndTheProcess) {
+  Engine e;
+  EXPECT_EXIT(severeError(&e, -30, "fileLength()"), ::testing::ExitedWithCode(1),
+              "TABLE ENGINE SEVERE ERROR.*Severe Error Number #:  -30.*fileLength");
+  EXPECT_EXIT(
+      {
+        qx::port::set_alert_sink([](const qx::port::Alert&, void*) { return 0; }, nullptr);
+        reportError(&e, -60, "x.dbf");
+      },
+      ::testing::ExitedWithCode(1), "");
+  e.lastError = -60;
+  EXPECT_EXIT(exitCheck(&e), ::testing::ExitedWithCode(1), "EXITING APPLICATION");
+  e.lastError = 50;
+  exitCheck(&e);  // a result, not an error: nothing happens
+}
+
 TEST(OpenFailure, ReportedOrSilentBySetting) {
   TempDir dir;
   Engine e;

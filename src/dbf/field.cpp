@@ -11,6 +11,7 @@
 
 #include "dbf/error.h"
 #include "dbf/table.h"
+#include "qx/dbf.h"
 
 namespace qx::dbf {
 

@@ -175,6 +175,15 @@ TEST_F(EngineLocks, OneAttemptGivesLockedAtOnce) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
   EXPECT_EQ(engine.lastError, kLocked);
   EXPECT_EQ(dbfRecordCount(t), 1);
+  // Two attempts: the second comes once the clock's second has turned.
+  engine.lastError = 0;
+  engine.lockRetries = 2;
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(dbfAppendBlank(t), kLocked);
+  auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GT(waited, std::chrono::milliseconds(0));
+  EXPECT_LT(waited, std::chrono::milliseconds(2500));
+  engine.lockRetries = 1;
   // The record lock of record 1 is free: writing it goes ahead.
   ASSERT_EQ(dbfTop(t), 0);
   fldAssign(dbfFieldByName(t, "NAME"), "b");

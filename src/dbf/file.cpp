@@ -1,5 +1,8 @@
 #include "dbf/file.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "dbf/engine.h"
 #include "dbf/error.h"
 #include "port/path.h"
@@ -59,6 +62,10 @@ int lockWithRetries(File& file, uint64_t offset, uint64_t length) {
     }
   }
 }
+
+constexpr size_t kReadAheadSize = 32768;
+
+void dropReadAhead(File& file) { file.ahead.size = 0; }
 
 }  // namespace
 
@@ -122,7 +129,30 @@ int fileTemp(Engine* e, File& file) {
 
 int fileClose(File& file) {
   file.handle.close();
+  dropReadAhead(file);
+  file.ahead.data = std::vector<char>();
   return 0;
+}
+
+int64_t fileReadQuiet(File& file, uint64_t offset, void* buffer, size_t size) {
+  ReadAhead& a = file.ahead;
+  if (!file.exclusive || size > kReadAheadSize / 4) return file.handle.read_at(offset, buffer, size);
+  bool inside = offset >= a.offset && offset - a.offset <= a.size &&
+                size <= a.size - (offset - a.offset);
+  if (!inside) {
+    a.data.resize(kReadAheadSize);
+    int64_t n = file.handle.read_at(offset, a.data.data(), a.data.size());
+    if (n < 0) {
+      a.size = 0;
+      return -1;
+    }
+    a.offset = offset;
+    a.size = static_cast<size_t>(n);
+  }
+  size_t from = static_cast<size_t>(offset - a.offset);
+  size_t n = std::min(size, a.size - from);
+  std::memcpy(buffer, a.data.data() + from, n);
+  return static_cast<int64_t>(n);
 }
 
 int64_t fileRead(File& file, uint64_t offset, void* buffer, size_t size) {
@@ -139,6 +169,7 @@ int fileReadAll(File& file, uint64_t offset, void* buffer, size_t size) {
 }
 
 int fileWrite(File& file, uint64_t offset, const void* data, size_t size) {
+  dropReadAhead(file);
   if (file.readOnly || !file.handle.can_write())
     return reportError(file.engine, kErrParameter, "Attempt to write to a read-only file");
   if (!file.handle.write_at(offset, data, size))
@@ -153,6 +184,7 @@ int64_t fileLength(File& file) {
 }
 
 int fileSetLength(File& file, uint64_t length) {
+  dropReadAhead(file);
   if (file.readOnly || !file.handle.can_write())
     return reportError(file.engine, kErrParameter,
                        "Attempt to change file length of a read-only file");

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "port/winfile.h"
 
@@ -15,12 +16,21 @@ namespace qx::dbf {
 
 struct Engine;
 
+// Bytes read ahead from a file that this handle has to itself.  Every write
+// and length change through this layer drops them.
+struct ReadAhead {
+  std::vector<char> data;
+  uint64_t offset = 0;
+  size_t size = 0;
+};
+
 struct File {
   Engine* engine = nullptr;
   std::string name;  // the name as the engine was given it (8-bit)
   port::WinFile handle;
   bool readOnly = false;
   bool exclusive = false;
+  ReadAhead ahead;
 
   bool isOpen() const { return handle.is_open(); }
 };
@@ -39,6 +49,10 @@ int fileClose(File& file);
 
 // Reads up to `size` bytes at `offset`; the number read, or -70 on error.
 int64_t fileRead(File& file, uint64_t offset, void* buffer, size_t size);
+// Reads up to `size` bytes at `offset` without reporting; the number read,
+// or -1.  A file opened exclusively is read ahead in larger pieces, since no
+// other handle can change it; shared files are always read afresh.
+int64_t fileReadQuiet(File& file, uint64_t offset, void* buffer, size_t size);
 // Reads exactly `size` bytes: 0, or -70 (short reads included).
 int fileReadAll(File& file, uint64_t offset, void* buffer, size_t size);
 // Writes all bytes: 0, -930 on a read-only file, -120 on failure.

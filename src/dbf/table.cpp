@@ -353,7 +353,7 @@ int readRecord(Table* t, long n) {
   int64_t got = -1;
   if (n >= 1) {
     uint64_t offset = t->headerLength + static_cast<uint64_t>(n - 1) * t->recordLength;
-    got = t->file.handle.read_at(offset, t->record.data(), t->recordLength);
+    got = fileReadQuiet(t->file, offset, t->record.data(), t->recordLength);
   }
   for (MemoEntry& m : t->memos) m = MemoEntry{m.field, {}, false, false};
   t->recordChanged = false;

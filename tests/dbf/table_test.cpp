@@ -324,6 +324,32 @@ TEST_F(TableTest, PackOfOnlyDeletedRecordsLeavesAnEmptyTable) {
   EXPECT_EQ(read_file(path("e.dbf")).size(), 162u);
 }
 
+TEST_F(TableTest, ExclusiveTableReadsAheadAndSeesItsOwnChanges) {
+  engine.exclusiveAccess = 1;
+  Table* t = dbfCreate(&engine, path("x").c_str(), sampleFields(), nullptr);
+  ASSERT_NE(t, nullptr);
+  for (int i = 1; i <= 1500; ++i) ASSERT_EQ(appendSample(t, std::to_string(i).c_str(), i), 0);
+  ASSERT_EQ(dbfGo(t, 5), 0);
+  EXPECT_EQ(fieldText(t, "NAME"), "5");
+  fldAssign(dbfFieldByName(t, "NAME"), "five");
+  ASSERT_EQ(dbfSkip(t, 1), 0);  // writes record 5
+  ASSERT_EQ(dbfSkip(t, -1), 0);
+  EXPECT_EQ(fieldText(t, "NAME"), "five");
+  ASSERT_EQ(appendSample(t, "last", 0), 0);
+  ASSERT_EQ(dbfBottom(t), 0);
+  EXPECT_EQ(fieldText(t, "NAME"), "last");
+  for (int i = 1; i <= 1000; ++i) {
+    ASSERT_EQ(dbfGo(t, i), 0);
+    dbfDelete(t);
+  }
+  ASSERT_EQ(dbfPack(t), 0);
+  int expect = 1001;
+  for (int rc = dbfTop(t); rc == 0; rc = dbfSkip(t, 1), ++expect)
+    ASSERT_EQ(fieldText(t, "NAME"), expect == 1501 ? "last" : std::to_string(expect));
+  EXPECT_EQ(expect, 1502);
+  dbfClose(t);
+}
+
 TEST_F(TableTest, ReadOnlyTablesRefuseWrites) {
   Table* t = dbfCreate(&engine, path("r").c_str(), sampleFields(), nullptr);
   ASSERT_NE(t, nullptr);

@@ -12,19 +12,19 @@ namespace qx::dbf {
 struct Table;
 struct TagInfo;
 
-// An order over the records of a table (a selected tag).  Positions are
-// record numbers; 0 means none (the end of the order).
+// An order over the records of a table (a selected tag).  Each operation
+// gives 0 with a record number (0 when there is none), 50 when a lock could
+// not be had, or a negative error.
 class TagOrder {
  public:
   virtual ~TagOrder() = default;
-  // The first / last record of the order, or 0 when it is empty; results
-  // below 0 are errors, 50 a lock that could not be had.
-  virtual long first(Table& table) = 0;
-  virtual long last(Table& table) = 0;
-  // The record `count` steps away from `recNo` in the order; 0 when the
-  // order ends first (`*ran_off_start` then tells which end), -1 and below
-  // on error.
-  virtual long step(Table& table, long recNo, long count, bool* ran_off_start) = 0;
+  // The first / last record of the order; 0 when it is empty.
+  virtual int first(Table& table, long* recNo) = 0;
+  virtual int last(Table& table, long* recNo) = 0;
+  // The record `count` steps away from `from` in the order; 0 when the
+  // order ends first, with `*offStart` telling whether it ran off the start
+  // (a backward step) rather than the end.
+  virtual int step(Table& table, long from, long count, long* to, bool* offStart) = 0;
 };
 
 class IndexFile {

@@ -162,10 +162,37 @@ int moveTo(Table* t, long n) {
 int orderedEnd(Table* t, bool last) {
   long count = dbfRecordCount(t);
   if (count < 0) return -1;
-  long n = last ? t->selected->last(*t) : t->selected->first(*t);
-  if (n < 0 || n == kLocked) return static_cast<int>(n);
+  long n = 0;
+  int rc = last ? t->selected->last(*t, &n) : t->selected->first(*t, &n);
+  if (rc != 0) return rc;
   if (n == 0) return goEof(t, count);
   return moveTo(t, n);
+}
+
+int orderedSkip(Table* t, long count, long n) {
+  TagOrder* order = t->selected;
+  long from = t->recNo, to = 0;
+  bool offStart = false;
+  int rc = 0;
+  if (from > count) {
+    // From the end of file, a backward step starts at the order's last record.
+    if (n < 0) rc = order->last(*t, &to);
+    if (rc == 0 && to > 0 && n + 1 != 0) rc = order->step(*t, to, n + 1, &to, &offStart);
+  } else {
+    to = from;
+    if (n != 0) rc = order->step(*t, from, n, &to, &offStart);
+  }
+  if (rc != 0) return rc;
+  if (to == 0 && offStart) {
+    rc = order->first(*t, &to);
+    if (rc != 0) return rc;
+    if (to == 0) return goEof(t, count);
+    rc = moveTo(t, to);
+    t->bof = true;
+    return rc == 0 ? kBof : rc;
+  }
+  if (to == 0) return goEof(t, count);
+  return moveTo(t, to);
 }
 
 }  // namespace
@@ -404,23 +431,8 @@ int dbfSkip(Table* t, long n) {
   }
   int rc = leaveRecord(t);
   if (rc != 0) return rc;
+  if (t->selected) return orderedSkip(t, count, n);
   long from = t->recNo;
-  if (t->selected) {
-    bool offStart = false;
-    long to = from > count ? (n < 0 ? t->selected->last(*t) : 0) : from;
-    long steps = from > count && n < 0 ? n + 1 : n;
-    if (to > 0 && steps != 0) to = t->selected->step(*t, to, steps, &offStart);
-    if (to < 0 || to == kLocked) return static_cast<int>(to);
-    if (to == 0 && offStart) {
-      long firstRec = t->selected->first(*t);
-      if (firstRec <= 0) return goEof(t, count);
-      rc = moveTo(t, firstRec);
-      t->bof = true;
-      return rc == 0 ? kBof : rc;
-    }
-    if (to == 0) return goEof(t, count);
-    return moveTo(t, to);
-  }
   long target = from + n;
   if (target > count) return goEof(t, count);
   if (target < 1) {

@@ -60,12 +60,19 @@ class RecordingIndex : public IndexFile {
 // Record-number order backwards.
 class Backwards : public TagOrder {
  public:
-  long first(Table& t) override { return dbfRecordCount(&t); }
-  long last(Table& t) override { return dbfRecordCount(&t) > 0 ? 1 : 0; }
-  long step(Table& t, long recNo, long count, bool* offStart) override {
-    long to = recNo - count;
-    *offStart = to > dbfRecordCount(&t);
-    return to >= 1 && to <= dbfRecordCount(&t) ? to : 0;
+  int first(Table& t, long* recNo) override {
+    *recNo = dbfRecordCount(&t);
+    return 0;
+  }
+  int last(Table& t, long* recNo) override {
+    *recNo = dbfRecordCount(&t) > 0 ? 1 : 0;
+    return 0;
+  }
+  int step(Table& t, long from, long count, long* to, bool* offStart) override {
+    long n = from - count;
+    *offStart = n > dbfRecordCount(&t);
+    *to = n >= 1 && n <= dbfRecordCount(&t) ? n : 0;
+    return 0;
   }
 };
 

@@ -72,14 +72,41 @@ int fldCopy(Field* f, char* buffer, int size) {
   return static_cast<int>(n);
 }
 
+namespace {
+
+// Binary integers (I, 4 bytes) and currency (Y, 8 bytes in ten-thousandths)
+// of later tables, little-endian.
+bool binaryNumber(const Field* f, double* value) {
+  const auto* p = reinterpret_cast<const unsigned char*>(&f->table->record[f->offset]);
+  if (f->type == 'I' && f->width == 4) {
+    *value = static_cast<int32_t>(p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
+                                  (uint32_t{p[3]} << 24));
+    return true;
+  }
+  if (f->type == 'Y' && f->width == 8) {
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
+    *value = static_cast<double>(static_cast<int64_t>(v)) / 10000.0;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 double fldDouble(Field* f) {
   if (!f || !f->table) return 0.0;
   if (f->type == 'D') return static_cast<double>(dateToDay(valueOf(f)));
+  double binary;
+  if (binaryNumber(f, &binary)) return binary;
   return textToDouble(valueOf(f), static_cast<int>(f->width));
 }
 
 int fldInt(Field* f) {
   if (!f || !f->table || inError(f->table->engine)) return -1;
+  double binary;
+  if (binaryNumber(f, &binary))
+    return static_cast<int>(std::clamp(binary, double{INT32_MIN}, double{INT32_MAX}));
   return textToInt(valueOf(f), static_cast<int>(f->width));
 }
 

@@ -26,6 +26,13 @@ void put16(unsigned char* p, unsigned v) {
 
 bool isMemoType(char type) { return type == 'M' || type == 'G' || type == 'B'; }
 
+// The version's high bit announces the memo file; tables of versions 0x30
+// to 0x32 announce it with bit 0x02 of the table flags instead.
+bool hasMemoFile(const unsigned char* header) {
+  if (header[0] & 0x80) return true;
+  return header[0] >= 0x30 && header[0] <= 0x32 && (header[28] & 0x02);
+}
+
 // Where the extension of the last path component starts, or npos.
 size_t extensionStart(const std::string& name) {
   size_t slash = name.find_last_of("/\\:");
@@ -64,6 +71,10 @@ bool parseDescriptors(Table* t, const unsigned char* area, size_t size) {
     f.type = static_cast<char>(d[11]);
     switch (f.type) {
       case 'N': case 'F': case 'L': case 'D':
+      // The binary types of later tables (integer, currency, date-time,
+      // time stamp, null flags) also keep width and decimals apart, so
+      // their tables open and their fields read as stored.
+      case 'I': case 'Y': case 'T': case '@': case '0':
         f.width = d[16];
         f.decimals = d[17];
         break;
@@ -242,7 +253,7 @@ Table* dbfOpen(Engine* e, const char* name) {
   t->recordOld.back() = 0;
   linkFields(t.get());
   t->productionIndex = (t->header[28] & kFlagProductionIndex) != 0;
-  if (t->header[0] & 0x80) {
+  if (hasMemoFile(t->header)) {
     t->memo = std::make_unique<MemoFile>();
     if (memoOpen(e, *t->memo, replaceExtension(t->name, "fpt")) != 0) {
       discard(t.get());
@@ -519,13 +530,33 @@ Field* dbfFieldByName(Table* t, const char* name) {
   return nullptr;
 }
 
+long memoBlockOf(const Field* f) {
+  const char* p = &f->table->record[f->offset];
+  if (f->width == 4) {  // a binary block number
+    const auto* b = reinterpret_cast<const unsigned char*>(p);
+    return static_cast<long>(get32(b));
+  }
+  return textToLong(p, static_cast<int>(f->width));
+}
+
+void setMemoBlock(Field* f, long block) {
+  char* p = &f->table->record[f->offset];
+  if (f->width == 4) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(static_cast<uint32_t>(block) >> (8 * i));
+  } else if (block > 0) {
+    fixedWidth(p, block, static_cast<int>(f->width));
+  } else {
+    std::memset(p, ' ', f->width);
+  }
+}
+
 int memoText(Field* f, std::string& contents) {
   contents.clear();
   if (!f || f->memo < 0) return 0;
   Table* t = f->table;
   MemoEntry& m = t->memos[static_cast<size_t>(f->memo)];
   if (!m.loaded) {
-    long block = textToLong(&t->record[f->offset], static_cast<int>(f->width));
+    long block = memoBlockOf(f);
     int rc = t->memo ? memoRead(*t->memo, block, m.contents) : 0;
     if (rc != 0) return rc;
     m.loaded = true;

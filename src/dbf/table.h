@@ -118,6 +118,10 @@ Field* dbfFieldByName(Table* t, const char* name);
 int memoText(Field* f, std::string& contents);
 // Stores memo contents, written to the memo file with the record.
 int memoAssign(Field* f, const std::string& contents);
+// The memo's first block as the record holds it: digits in a field of 10,
+// a little-endian number in a field of 4; and storing one.
+long memoBlockOf(const Field* f);
+void setMemoBlock(Field* f, long block);
 
 // Locks (Table-level helpers; each returns 0, 50 or an error).
 int lockRecord(Table* t, long n);

@@ -27,12 +27,7 @@ int writeMemos(Table* t) {
     long block = 0;
     int rc = memoWrite(*t->memo, m.contents, &block);
     if (rc != 0) return rc;
-    Field& f = t->fields[static_cast<size_t>(m.field)];
-    char* text = &t->record[f.offset];
-    if (block > 0)
-      fixedWidth(text, block, static_cast<int>(f.width));
-    else
-      std::memset(text, ' ', f.width);
+    setMemoBlock(&t->fields[static_cast<size_t>(m.field)], block);
     m.changed = false;
   }
   return 0;

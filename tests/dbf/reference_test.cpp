@@ -3,6 +3,7 @@
 // byte for byte as they were.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -191,6 +192,65 @@ TEST_F(ReferenceTest, ReadOnlyAndExclusiveOpensLeaveFilesAlone) {
   }
   EXPECT_EQ(dbfClose(t), 0);
   expectUnchanged();
+}
+
+// Later tables: binary integer and currency fields, binary memo block
+// numbers, the memo file announced by the table flags, and the area after
+// the terminator that the header length counts.
+TEST(LaterTables, BinaryFieldsAndMemoPointersRead) {
+  TempDir dir;
+  std::string h(32, '\0');
+  h[0] = 0x30;
+  h[28] = 0x03;
+  const unsigned headerLength = 32 + 3 * 32 + 1 + 263, recordLength = 1 + 4 + 8 + 4;
+  h[8] = static_cast<char>(headerLength & 0xFF);
+  h[9] = static_cast<char>(headerLength >> 8);
+  h[10] = static_cast<char>(recordLength);
+  h[4] = 2;  // two records
+  auto descriptor = [](const char* name, char type, int width, int decimals) {
+    std::string d(32, '\0');
+    d.replace(0, std::strlen(name), name);
+    d[11] = type;
+    d[16] = static_cast<char>(width);
+    d[17] = static_cast<char>(decimals);
+    return d;
+  };
+  std::string file = h + descriptor("ID", 'I', 4, 0) + descriptor("PRICE", 'Y', 8, 4) +
+                     descriptor("NOTE", 'M', 4, 0) + "\x0D" + std::string(263, '\0');
+  // Record 1: ID -7, PRICE 12.3456, memo at block 8; record 2: ID 70000, no memo.
+  file += std::string(" \xF9\xFF\xFF\xFF", 5) + std::string("\x40\xE2\x01\0\0\0\0\0", 8) +
+          std::string("\x08\0\0\0", 4);
+  file += std::string(" \x70\x11\x01\0", 5) + std::string(8, '\0') + std::string(4, '\0');
+  file += "\x1A";
+  qxtest::write_file(dir.file("later.dbf"), file);
+  std::string memo(512, '\0');
+  memo[3] = 9;  // next free block
+  memo[7] = 64;
+  memo += std::string("\0\0\0\x01\0\0\0\x05hello", 13) + std::string(64 - 13, '\0');
+  qxtest::write_file(dir.file("later.fpt"), memo);
+
+  Engine e;
+  Table* t = dbfOpen(&e, dir.file("later").c_str());
+  ASSERT_NE(t, nullptr);
+  ASSERT_NE(t->memo, nullptr);
+  ASSERT_EQ(dbfTop(t), 0);
+  EXPECT_EQ(fldInt(dbfFieldByName(t, "ID")), -7);
+  EXPECT_DOUBLE_EQ(fldDouble(dbfFieldByName(t, "PRICE")), 12.3456);
+  std::string text;
+  ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), text), 0);
+  EXPECT_EQ(text, "hello");
+  ASSERT_EQ(dbfSkip(t, 1), 0);
+  EXPECT_EQ(fldInt(dbfFieldByName(t, "ID")), 70000);
+  ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), text), 0);
+  EXPECT_EQ(text, "");
+  // A memo stored here gets a binary block number too.
+  ASSERT_EQ(memoAssign(dbfFieldByName(t, "NOTE"), "new"), 0);
+  ASSERT_EQ(dbfTop(t), 0);
+  ASSERT_EQ(dbfSkip(t, 1), 0);
+  EXPECT_EQ(memoBlockOf(dbfFieldByName(t, "NOTE")), 9);
+  ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), text), 0);
+  EXPECT_EQ(text, "new");
+  dbfClose(t);
 }
 
 }  // namespace

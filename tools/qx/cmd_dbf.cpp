@@ -102,9 +102,30 @@ int cmdInfo(const Args& args) {
 
 constexpr size_t kMemoColumn = 12;
 
+bool isBinaryNumber(const Field* f) {
+  return (f->type == 'I' && f->width == 4) || (f->type == 'Y' && f->width == 8);
+}
+
+// Binary fields of later tables are shown as numbers, other bytes below
+// blank as dots, so a listing never sends control codes to the terminal.
+std::string printable(Field* f) {
+  if (isBinaryNumber(f)) {
+    char text[48];
+    if (f->type == 'I')
+      std::snprintf(text, sizeof text, "%11d", fldInt(f));
+    else
+      std::snprintf(text, sizeof text, "%20.4f", fldDouble(f));
+    return text;
+  }
+  std::string raw = fieldText(f);
+  for (char& c : raw)
+    if (static_cast<unsigned char>(c) < 0x20) c = '.';
+  return fromTable(raw);
+}
+
 // A value for the listing: memo fields show their contents' size.
 std::string listValue(Field* f) {
-  if (f->memo < 0) return fromTable(fieldText(f));
+  if (f->memo < 0) return printable(f);
   std::string memo;
   std::string shown = memoText(f, memo) != 0 ? "(unreadable)"
                       : memo.empty()         ? ""
@@ -116,6 +137,7 @@ std::string listValue(Field* f) {
 // Columns are as wide as the field or its name, whichever is wider.
 size_t columnWidth(Field* f) {
   size_t width = f->memo >= 0 ? kMemoColumn : f->width;
+  if (isBinaryNumber(f)) width = f->type == 'I' ? 11 : 20;
   return std::max(width, std::strlen(fldName(f)));
 }
 
@@ -144,7 +166,7 @@ int cmdList(const Args& args) {
       Field* f = dbfFieldByNumber(t, i);
       std::string v = listValue(f);
       // Pad by characters shown, not bytes: the text is UTF-8 now.
-      size_t shownWidth = f->memo >= 0 ? v.size() : f->width;
+      size_t shownWidth = f->memo >= 0 || isBinaryNumber(f) ? v.size() : f->width;
       v.append(columnWidth(f) - std::min(columnWidth(f), shownWidth), ' ');
       line += v + " ";
     }

@@ -464,6 +464,15 @@ int dbfGo(Table* t, long n) {
   return moveTo(t, n >= 1 && n <= count ? n : 0);
 }
 
+int dbfGoEof(Table* t) {
+  if (!t || inError(t->engine)) return -1;
+  int rc = leaveRecord(t);
+  if (rc != 0) return rc;
+  long count = dbfRecordCount(t);
+  if (count < 0) return -1;
+  return goEof(t, count);
+}
+
 int dbfEof(Table* t) {
   if (!t || inError(t->engine)) return -1;
   return t->eof ? 1 : 0;

@@ -90,6 +90,8 @@ int dbfSkip(Table* t, long count);
 // Makes record n current (outside 1..count: no current record, result 5
 // or -70 as for a short read).
 int dbfGo(Table* t, long n);
+// Goes to end of file (record count + 1, blank buffer); 3.
+int dbfGoEof(Table* t);
 int dbfEof(Table* t);
 int dbfBof(Table* t);
 long dbfRecordCount(Table* t);

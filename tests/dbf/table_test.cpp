@@ -214,6 +214,11 @@ TEST_F(TableTest, MovesInRecordOrderWithEofAndBof) {
   EXPECT_EQ(fieldText(t, "NAME"), "rec3");
   EXPECT_EQ(dbfGo(t, 2), 0);
   EXPECT_EQ(fieldText(t, "NAME"), "rec2");
+  fldAssign(dbfFieldByName(t, "NAME"), "two");
+  EXPECT_EQ(dbfGoEof(t), kEof);  // writes the changed record first
+  EXPECT_EQ(dbfRecordNumber(t), 4);
+  EXPECT_EQ(dbfGo(t, 2), 0);
+  EXPECT_EQ(fieldText(t, "NAME"), "two");
   dbfClose(t);
 }
 

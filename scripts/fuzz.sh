@@ -28,7 +28,7 @@ cmake --build "$dir" -j2 --target "${targets[@]}"
 # Seed inputs of a target: small files of the test data it can start from.
 seeds_for() {
   case "$1" in
-    qx_fuzz_dbf_*) find tests/data/harbour -name '*.dbf' -size -8k 2>/dev/null || true ;;
+    qx_fuzz_dbf_*) find tests/data/reference -name '*.dbf' -size -8k 2>/dev/null || true ;;
   esac
 }
 

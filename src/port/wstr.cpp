@@ -327,7 +327,7 @@ qx_wchar* wdup(const qx_wchar* s) { return s ? wdup(wstring_view(s)) : nullptr; 
 
 namespace {
 
-struct Spec {
+struct Conversion {
   std::string flags;
   int width = -1;        // -1: none
   int precision = -1;    // -1: none
@@ -335,7 +335,7 @@ struct Spec {
   char conv = 0;
 };
 
-void pad_text(wstring& out, wstring_view text, const Spec& sp) {
+void pad_text(wstring& out, wstring_view text, const Conversion& sp) {
   size_t n = text.size();
   if (sp.precision >= 0 && static_cast<size_t>(sp.precision) < n) n = sp.precision;
   size_t width = sp.width > 0 ? static_cast<size_t>(sp.width) : 0;
@@ -345,7 +345,7 @@ void pad_text(wstring& out, wstring_view text, const Spec& sp) {
   if (left && width > n) out.append(width - n, u' ');
 }
 
-std::string c_spec(const Spec& sp, const char* length) {
+std::string c_conversion(const Conversion& sp, const char* length) {
   std::string s = "%" + sp.flags;
   if (sp.width >= 0) s += std::to_string(sp.width);
   if (sp.precision >= 0) s += "." + std::to_string(sp.precision);
@@ -355,8 +355,8 @@ std::string c_spec(const Spec& sp, const char* length) {
 }
 
 template <typename T>
-void append_number(wstring& out, const Spec& sp, const char* length, T value) {
-  std::string f = c_spec(sp, length);
+void append_number(wstring& out, const Conversion& sp, const char* length, T value) {
+  std::string f = c_conversion(sp, length);
   char small[128];
   int n = std::snprintf(small, sizeof small, f.c_str(), value);
   if (n < 0) return;
@@ -388,7 +388,7 @@ wstring wvformat(const qx_wchar* fmt, va_list ap_in) {
       ++p;
       continue;
     }
-    Spec sp;
+    Conversion sp;
     while (*p == '-' || *p == '+' || *p == ' ' || *p == '#' || *p == '0')
       sp.flags.push_back(static_cast<char>(*p++));
     if (*p == '*') {
@@ -465,9 +465,9 @@ wstring wvformat(const qx_wchar* fmt, va_list ap_in) {
         int c = va_arg(ap, int);
         qx_wchar ch = (L == "h") ? static_cast<qx_wchar>(static_cast<unsigned char>(c))
                                  : static_cast<qx_wchar>(c);
-        Spec text_spec = sp;
-        text_spec.precision = -1;
-        pad_text(out, wstring_view(&ch, 1), text_spec);
+        Conversion text_conv = sp;
+        text_conv.precision = -1;
+        pad_text(out, wstring_view(&ch, 1), text_conv);
         break;
       }
       case 's':

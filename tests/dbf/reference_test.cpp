@@ -16,7 +16,7 @@ using qxtest::TempDir;
 
 namespace {
 
-const std::string kRefDir = std::string(QX_TEST_DATA_DIR) + "/harbour/";
+const std::string kRefDir = std::string(QX_TEST_DATA_DIR) + "/reference/";
 
 struct ExpectedRecord {
   long number = 0;

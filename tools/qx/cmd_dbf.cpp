@@ -183,12 +183,12 @@ int cmdList(const Args& args) {
   return kExitOk;
 }
 
-bool parseField(const std::string& spec, std::string* name, FieldInfo* info) {
+bool parseField(const std::string& field_text, std::string* name, FieldInfo* info) {
   std::vector<std::string> parts;
   size_t start = 0;
   for (;;) {
-    size_t colon = spec.find(':', start);
-    parts.push_back(spec.substr(start, colon - start));
+    size_t colon = field_text.find(':', start);
+    parts.push_back(field_text.substr(start, colon - start));
     if (colon == std::string::npos) break;
     start = colon + 1;
   }

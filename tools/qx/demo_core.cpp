@@ -3,6 +3,7 @@
 #include <string>
 
 #include "demo.h"
+#include "text.h"
 #include "qx/array.h"
 #include "qx/diag.h"
 #include "qx/memory.h"
@@ -10,24 +11,6 @@
 
 namespace qxtool {
 namespace {
-
-std::string utf8(const qx_wchar* s) {
-  std::string out;
-  for (; s && *s; ++s) {
-    char16_t c = *s;
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
 
 int run(const std::string&) {
   std::printf("Call tracing at level 3 for fixed arrays (condition bit 64):\n");

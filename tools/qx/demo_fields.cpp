@@ -4,28 +4,11 @@
 #include <string>
 
 #include "demo.h"
+#include "text.h"
 #include "qx/fldlist.h"
 
 namespace qxtool {
 namespace {
-
-std::string utf8(const qx_wchar* s) {
-  std::string out;
-  for (; s && *s; ++s) {
-    char16_t c = *s;
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
 
 // One line per field, nested lists indented under their field.
 void show(qx_FldList* list, int depth) {

@@ -4,54 +4,13 @@
 #include <string>
 
 #include "demo.h"
+#include "text.h"
 #include "qx/file.h"
 #include "qx/fname.h"
 #include "qx/strlist.h"
 
 namespace qxtool {
 namespace {
-
-// UTF-8 to UTF-16 and back for the characters of the Basic Multilingual
-// Plane, enough for the demo's own names.
-std::u16string wide(const std::string& s) {
-  std::u16string out;
-  for (size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      out.push_back(c);
-      i += 1;
-    } else if ((c & 0xE0) == 0xC0 && i + 1 < s.size()) {
-      out.push_back(static_cast<char16_t>(((c & 0x1F) << 6) | (s[i + 1] & 0x3F)));
-      i += 2;
-    } else if ((c & 0xF0) == 0xE0 && i + 2 < s.size()) {
-      out.push_back(static_cast<char16_t>(((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) |
-                                          (s[i + 2] & 0x3F)));
-      i += 3;
-    } else {
-      out.push_back(c);
-      i += 1;
-    }
-  }
-  return out;
-}
-
-std::string narrow(const qx_wchar* s) {
-  std::string out;
-  for (; s && *s; ++s) {
-    char16_t c = *s;
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
 
 int failures = 0;
 
@@ -63,8 +22,8 @@ void check(bool ok, const char* what) {
 }
 
 bool same_contents(const std::u16string& a, const std::u16string& b) {
-  std::FILE* fa = std::fopen(narrow(a.c_str()).c_str(), "rb");
-  std::FILE* fb = std::fopen(narrow(b.c_str()).c_str(), "rb");
+  std::FILE* fa = std::fopen(utf8(a.c_str()).c_str(), "rb");
+  std::FILE* fb = std::fopen(utf8(b.c_str()).c_str(), "rb");
   bool same = fa && fb;
   while (same) {
     int ca = std::fgetc(fa), cb = std::fgetc(fb);
@@ -79,19 +38,19 @@ bool same_contents(const std::u16string& a, const std::u16string& b) {
 void show_names() {
   qx_wchar name[260];
   qx_Fname_build(name, u"C", u"\\data", u"pipe", u"dbf");
-  std::printf("  built name:          %s\n", narrow(name).c_str());
+  std::printf("  built name:          %s\n", utf8(name).c_str());
   qx_Fname_addExt(name, u"cdx");
-  std::printf("  with extension cdx:  %s\n", narrow(name).c_str());
+  std::printf("  with extension cdx:  %s\n", utf8(name).c_str());
   const char16_t* deep = u"C:\\one\\two\\three\\four\\file.txt";
-  std::printf("  %s in 22 characters: %s\n", narrow(deep).c_str(),
-              narrow(qx_Fname_abbreviate(deep, 22)).c_str());
+  std::printf("  %s in 22 characters: %s\n", utf8(deep).c_str(),
+              utf8(qx_Fname_abbreviate(deep, 22)).c_str());
   std::printf("  C:\\a\\x\\f.txt seen from C:\\a\\b: %s\n",
-              narrow(qx_File_getRelativeFilename(u"C:\\a\\b", u"C:\\a\\x\\f.txt")).c_str());
-  std::printf("  a temporary name:    %s\n", narrow(qx_Fname_createTemp()).c_str());
+              utf8(qx_File_getRelativeFilename(u"C:\\a\\b", u"C:\\a\\x\\f.txt")).c_str());
+  std::printf("  a temporary name:    %s\n", utf8(qx_Fname_createTemp()).c_str());
 }
 
 void write_text(const std::u16string& path, const char* text) {
-  if (std::FILE* f = std::fopen(narrow(path.c_str()).c_str(), "wb")) {
+  if (std::FILE* f = std::fopen(utf8(path.c_str()).c_str(), "wb")) {
     std::fputs(text, f);
     std::fclose(f);
   }
@@ -101,7 +60,7 @@ void show_files(const std::u16string& root) {
   std::u16string data = root + u"/Project/Data";
   int created = qx_Dir_create((data + u"/2024").c_str());
   std::printf("  created %s/2024: %d (new levels get lower-case names)\n",
-              narrow(data.c_str()).c_str(), created);
+              utf8(data.c_str()).c_str(), created);
   check(created == 0, "the folders were not created");
 
   // Written under its own name, read through any spelling of it.
@@ -110,9 +69,9 @@ void show_files(const std::u16string& root) {
   std::u16string spelled = root + u"/PROJECT\\Data\\NOTES.TXT";
   qx_StrList* lines = qx_File_readFile(spelled.c_str());
   int count = lines ? qx_StrList_count(lines) : -1;
-  std::printf("  %s: %d lines\n", narrow(spelled.c_str()).c_str(), count);
+  std::printf("  %s: %d lines\n", utf8(spelled.c_str()).c_str(), count);
   for (qx_StrList_start(lines); lines && !qx_StrList_eol(lines); qx_StrList_next(lines))
-    std::printf("    \"%s\"\n", narrow(qx_StrList_getCurr(lines)).c_str());
+    std::printf("    \"%s\"\n", utf8(qx_StrList_getCurr(lines)).c_str());
   qx_StrList_destroy(lines);
   check(count == 2, "readFile should give two lines");
 
@@ -142,7 +101,7 @@ void show_files(const std::u16string& root) {
   qx_wchar found[260];
   for (int r = qx_File_findFirst((root + u"\\PROJECT\\DATA\\NOTES.*").c_str(), found); r == 0;
        r = qx_File_findNext(found))
-    std::printf(" %s", narrow(found).c_str());
+    std::printf(" %s", utf8(found).c_str());
   std::printf("\n");
 
   int removed = qx_File_delete((root + u"/project/data/notes.*").c_str(), 0);

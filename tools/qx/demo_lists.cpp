@@ -4,6 +4,7 @@
 #include <string>
 
 #include "demo.h"
+#include "text.h"
 #include "qx/containers.h"
 #include "qx/lnklist.h"
 #include "qx/memory.h"
@@ -14,24 +15,6 @@
 
 namespace qxtool {
 namespace {
-
-std::string utf8(const qx_wchar* s) {
-  std::string out;
-  for (; s && *s; ++s) {
-    char16_t c = *s;
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
 
 // "[a] [b] [c]" for a string list.
 std::string show(qx_StrList* list) {

@@ -26,6 +26,23 @@ constexpr double kHalfTurn = 3.1415926536;
 // Strict: a difference equal to the tolerance is outside it, NaN always is.
 inline bool within(double diff, double tol) { return std::fabs(diff) < tol; }
 
+// Coordinate access shared by points and vectors (one record type): 1 when
+// done, 0 for a null record or output.
+inline int set_field(double qx_Point::*field, qx_Point* p, double value) {
+  if (!p) return 0;
+  p->*field = value;
+  return 1;
+}
+inline int get_field(double qx_Point::*field, double* out, const qx_Point* p) {
+  if (!out || !p) return 0;
+  *out = p->*field;
+  return 1;
+}
+// Every coordinate differs by less than the tolerance.
+inline bool equal_within(const qx_Point& a, const qx_Point& b, double tol) {
+  return within(a.x - b.x, tol) && within(a.y - b.y, tol) && within(a.z - b.z, tol);
+}
+
 inline qx_Vector diff(const qx_Point& to, const qx_Point& from) {
   return {to.x - from.x, to.y - from.y, to.z - from.z};
 }

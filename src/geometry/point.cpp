@@ -18,19 +18,10 @@ namespace {
 
 using qx::geometry::kPointTrace;
 using qx::geometry::kTol;
+using qx::geometry::equal_within;
+using qx::geometry::get_field;
+using qx::geometry::set_field;
 using qx::geometry::within;
-
-int set_coordinate(double qx_Point::*field, qx_Point* p, double value) {
-  if (!p) return 0;
-  p->*field = value;
-  return 1;
-}
-
-int get_coordinate(double qx_Point::*field, double* out, const qx_Point* p) {
-  if (!out || !p) return 0;
-  *out = p->*field;
-  return 1;
-}
 
 // The test that between and inCylinder share: `from` to `to` and `from` to
 // `probe` point the same way and the probe is nearer, so the probe lies
@@ -70,48 +61,44 @@ int qx_Point_set(qx_Point* p, double x, double y, double z) {
 
 int qx_Point_setX(qx_Point* p, double value) {
   QX_TRACE(kPointTrace, u"qx_Point_setX");
-  QX_RETURN(set_coordinate(&qx_Point::x, p, value));
+  QX_RETURN(set_field(&qx_Point::x, p, value));
 }
 
 int qx_Point_setY(qx_Point* p, double value) {
   QX_TRACE(kPointTrace, u"qx_Point_setY");
-  QX_RETURN(set_coordinate(&qx_Point::y, p, value));
+  QX_RETURN(set_field(&qx_Point::y, p, value));
 }
 
 int qx_Point_setZ(qx_Point* p, double value) {
   QX_TRACE(kPointTrace, u"qx_Point_setZ");
-  QX_RETURN(set_coordinate(&qx_Point::z, p, value));
+  QX_RETURN(set_field(&qx_Point::z, p, value));
 }
 
 int qx_Point_getX(double* out, const qx_Point* p) {
   QX_TRACE(kPointTrace, u"qx_Point_getX");
-  QX_RETURN(get_coordinate(&qx_Point::x, out, p));
+  QX_RETURN(get_field(&qx_Point::x, out, p));
 }
 
 int qx_Point_getY(double* out, const qx_Point* p) {
   QX_TRACE(kPointTrace, u"qx_Point_getY");
-  QX_RETURN(get_coordinate(&qx_Point::y, out, p));
+  QX_RETURN(get_field(&qx_Point::y, out, p));
 }
 
 int qx_Point_getZ(double* out, const qx_Point* p) {
   QX_TRACE(kPointTrace, u"qx_Point_getZ");
-  QX_RETURN(get_coordinate(&qx_Point::z, out, p));
+  QX_RETURN(get_field(&qx_Point::z, out, p));
 }
 
 int qx_Point_equal(const qx_Point* a, const qx_Point* b) {
   QX_TRACE(kPointTrace, u"qx_Point_equal");
   if (!a || !b) QX_RETURN(0);
-  QX_RETURN(within(a->x - b->x, kTol) && within(a->y - b->y, kTol) && within(a->z - b->z, kTol)
-                ? 1
-                : 0);
+  QX_RETURN(equal_within(*a, *b, kTol) ? 1 : 0);
 }
 
 int qx_Point_equalWithinTol(const qx_Point* a, const qx_Point* b, double tol) {
   QX_TRACE(kPointTrace, u"qx_Point_equal");
   if (!a || !b) QX_RETURN(0);
-  QX_RETURN(within(a->x - b->x, tol) && within(a->y - b->y, tol) && within(a->z - b->z, tol)
-                ? 1
-                : 0);
+  QX_RETURN(equal_within(*a, *b, tol) ? 1 : 0);
 }
 
 void qx_Point_setToTolerance(qx_Point* p) {

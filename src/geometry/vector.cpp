@@ -16,25 +16,12 @@ namespace {
 
 using qx::geometry::kTol;
 using qx::geometry::kVectorTrace;
+using qx::geometry::equal_within;
+using qx::geometry::get_field;
+using qx::geometry::set_field;
 using qx::geometry::within;
 
 const qx_Vector kZAxis{0.0, 0.0, 1.0};
-
-int set_component(double qx_Vector::*field, qx_Vector* v, double value) {
-  if (!v) return 0;
-  v->*field = value;
-  return 1;
-}
-
-int get_component(double qx_Vector::*field, double* out, const qx_Vector* v) {
-  if (!out || !v) return 0;
-  *out = v->*field;
-  return 1;
-}
-
-bool equal_within(const qx_Vector& u, const qx_Vector& v, double tol) {
-  return within(u.x - v.x, tol) && within(u.y - v.y, tol) && within(u.z - v.z, tol);
-}
 
 }  // namespace
 
@@ -60,32 +47,32 @@ int qx_Vector_set(qx_Vector* v, double x, double y, double z) {
 
 int qx_Vector_setX(qx_Vector* v, double value) {
   QX_TRACE(kVectorTrace, u"qx_Vector_setX");
-  QX_RETURN(set_component(&qx_Vector::x, v, value));
+  QX_RETURN(set_field(&qx_Vector::x, v, value));
 }
 
 int qx_Vector_setY(qx_Vector* v, double value) {
   QX_TRACE(kVectorTrace, u"qx_Vector_setY");
-  QX_RETURN(set_component(&qx_Vector::y, v, value));
+  QX_RETURN(set_field(&qx_Vector::y, v, value));
 }
 
 int qx_Vector_setZ(qx_Vector* v, double value) {
   QX_TRACE(kVectorTrace, u"qx_Vector_setZ");
-  QX_RETURN(set_component(&qx_Vector::z, v, value));
+  QX_RETURN(set_field(&qx_Vector::z, v, value));
 }
 
 int qx_Vector_getX(double* out, const qx_Vector* v) {
   QX_TRACE(kVectorTrace, u"qx_Vector_getX");
-  QX_RETURN(get_component(&qx_Vector::x, out, v));
+  QX_RETURN(get_field(&qx_Vector::x, out, v));
 }
 
 int qx_Vector_getY(double* out, const qx_Vector* v) {
   QX_TRACE(kVectorTrace, u"qx_Vector_getY");
-  QX_RETURN(get_component(&qx_Vector::y, out, v));
+  QX_RETURN(get_field(&qx_Vector::y, out, v));
 }
 
 int qx_Vector_getZ(double* out, const qx_Vector* v) {
   QX_TRACE(kVectorTrace, u"qx_Vector_getZ");
-  QX_RETURN(get_component(&qx_Vector::z, out, v));
+  QX_RETURN(get_field(&qx_Vector::z, out, v));
 }
 
 int qx_Vector_equal(const qx_Vector* u, const qx_Vector* v) {

@@ -27,6 +27,10 @@ typedef char16_t qx_wchar;
 typedef char16_t qx_wchar;
 #endif
 
+/* Room of the Windows path buffers the library's interface uses (MAX_PATH),
+   terminator included. */
+#define QX_MAX_PATH 260
+
 /* Release callback: receives one element's data pointer; its result is ignored. */
 typedef int (*qx_ReleaseFn)(void *data);
 /* Comparison callback: negative, 0 or positive; for searches 0 means a match. */

@@ -3,10 +3,8 @@
 // has nothing to refresh.
 #include "app/file_service.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "port/com_object.h"
+#include "port/native_file.h"
 #include "port/path.h"
 
 namespace qx::app {
@@ -24,18 +22,12 @@ class FileServiceObject final : public port::ComObject<IFileService> {
 
   HRESULT FileExists(BSTR path, VARIANT_BOOL* exists) override {
     if (!exists) return E_POINTER;
-    std::error_code ec;
-    std::string native = native_of(path);
-    *exists = !native.empty() && std::filesystem::is_regular_file(native, ec) ? VARIANT_TRUE
-                                                                               : VARIANT_FALSE;
+    *exists = port::is_file(native_of(path)) ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
   HRESULT DirExists(BSTR path, VARIANT_BOOL* exists) override {
     if (!exists) return E_POINTER;
-    std::error_code ec;
-    std::string native = native_of(path);
-    *exists = !native.empty() && std::filesystem::is_directory(native, ec) ? VARIANT_TRUE
-                                                                           : VARIANT_FALSE;
+    *exists = port::is_directory(native_of(path)) ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
   HRESULT Revalidate(BSTR) override { return S_OK; }

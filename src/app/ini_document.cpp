@@ -1,8 +1,6 @@
 #include "app/ini_document.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "port/native_file.h"
 #include "port/path.h"
 #include "port/wstr.h"
 
@@ -56,20 +54,18 @@ IniDocument::Line IniDocument::classify(const std::u16string& text) {
 IniDocument IniDocument::load(const std::u16string& path) {
   IniDocument doc;
   doc.path_ = path;
-  std::ifstream in(qx::port::native_path(path), std::ios::binary);
-  std::string raw;
-  while (std::getline(in, raw)) {
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+  std::string contents;
+  // A missing or unreadable file reads as an empty one.
+  if (!qx::port::read_file(qx::port::native_path(path), &contents)) return doc;
+  for (std::string_view raw : qx::port::split_lines(contents))
     doc.lines_.push_back(classify(qx::port::from_utf8(raw)));
-  }
   return doc;
 }
 
 bool IniDocument::save() const {
-  std::ofstream out(qx::port::native_path(path_), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  for (const Line& line : lines_) out << qx::port::to_utf8(line.text) << '\n';
-  return static_cast<bool>(out.flush());
+  std::string contents;
+  for (const Line& line : lines_) contents += qx::port::to_utf8(line.text) + '\n';
+  return qx::port::write_file_atomically(qx::port::native_path(path_), contents);
 }
 
 size_t IniDocument::find_header(const std::u16string& group) const {

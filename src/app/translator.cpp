@@ -1,11 +1,10 @@
 #include "app/translator.h"
 
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 
 #include "port/com_object.h"
+#include "port/native_file.h"
 #include "port/path.h"
 #include "port/wstr.h"
 
@@ -40,13 +39,10 @@ std::u16string trim(const std::u16string& s) {
 std::optional<Catalogue> read_catalogue(const std::u16string& path) {
   Catalogue texts;
   std::string native = port::native_path(path);
-  std::error_code ec;
-  if (!std::filesystem::exists(native, ec)) return texts;  // nothing is translated
-  std::ifstream in(native, std::ios::binary);
-  if (!in || std::filesystem::is_directory(native, ec)) return std::nullopt;
-  std::string raw;
-  while (std::getline(in, raw)) {
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+  if (!port::file_exists(native)) return texts;  // nothing is translated
+  std::string contents;
+  if (!port::read_file(native, &contents)) return std::nullopt;
+  for (std::string_view raw : port::split_lines(contents)) {
     std::u16string line = port::from_utf8(raw);
     std::u16string t = trim(line);
     if (t.empty() || t[0] == u'#' || t[0] == u';') continue;
@@ -54,7 +50,6 @@ std::optional<Catalogue> read_catalogue(const std::u16string& path) {
     if (eq == std::u16string::npos) continue;
     texts.emplace(trim(line.substr(0, eq)), unescape(line.substr(eq + 1)));
   }
-  if (in.bad()) return std::nullopt;
   return texts;
 }
 

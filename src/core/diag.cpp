@@ -9,7 +9,7 @@
 
 #include "qx/memory.h"
 #include "qx/msg.h"
-#include "port/path.h"
+#include "port/fs.h"
 #include "port/wstr.h"
 
 using qx::port::wstring;
@@ -44,8 +44,7 @@ void replace_file_name(const qx_wchar* path) {
 
 std::FILE* open_log(const char* mode) {
   if (!QX_DiagCurrentFileName) return nullptr;
-  std::string native = qx::port::native_path(QX_DiagCurrentFileName);
-  return std::fopen(native.c_str(), mode);
+  return qx::port::open_file(QX_DiagCurrentFileName, mode);
 }
 
 void report_open_failure() { std::perror("Failed to open the diagnostics output file\n"); }

@@ -12,6 +12,7 @@
 #include "fs/names.h"
 #include "fs/service.h"
 #include "port/fs.h"
+#include "port/path.h"
 #include "port/wstr.h"
 #include "qx/file.h"
 
@@ -125,7 +126,7 @@ int qx_Drive_set(int drive) {
   if (drive < 1 || drive > 26) return -1;
   // Each drive is a folder; staying anywhere inside the drive's folder is
   // being on that drive already, otherwise its root becomes current.
-  std::string folder = port::drive_folder(static_cast<char>('A' + drive - 1));
+  std::string folder = port::drive_root(static_cast<char>('A' + drive - 1));
   if (port::current_directory_within(folder)) return 0;
   return port::change_directory(port::from_utf8(folder)) ? 0 : -1;
 }

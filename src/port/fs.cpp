@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 
 #include "port/path.h"
 #include "port/wstr.h"
@@ -191,9 +190,5 @@ bool list_directory(path_view dir, std::vector<DirEntry>* entries) {
   ::closedir(d);
   return true;
 }
-
-std::string drive_folder(char letter) { return drive_root(letter); }
-
-int64_t now_seconds() { return static_cast<int64_t>(std::time(nullptr)); }
 
 }  // namespace qx::port

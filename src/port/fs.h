@@ -79,12 +79,6 @@ struct DirEntry {
 // system gives them.  False when the directory cannot be read.
 bool list_directory(path_view dir, std::vector<DirEntry>* entries);
 
-// The folder a drive letter maps to, in UTF-8 (see path.h).
-std::string drive_folder(char letter);
-
-// Seconds since 1970 now.
-int64_t now_seconds();
-
 }  // namespace qx::port
 
 #endif  // QX_PORT_FS_H

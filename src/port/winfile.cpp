@@ -276,11 +276,6 @@ void WinFile::close() {
 
 bool delete_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
-bool file_exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
-
 LocalDate local_date() {
   std::time_t now = std::time(nullptr);
   struct tm tm {};

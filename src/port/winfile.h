@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "port/native_file.h"  // file_exists, for callers of delete_file
+
 namespace qx::port {
 
 // Access rights (GENERIC_READ, GENERIC_WRITE).
@@ -106,7 +108,6 @@ class WinFile {
 
 // Deletes a file; false when it could not be removed.
 bool delete_file(const std::string& path);
-bool file_exists(const std::string& path);
 
 // The local calendar date (year with century, month 1-12, day 1-31).
 struct LocalDate {

@@ -57,13 +57,6 @@ qx_wchar* wappend(qx_wchar* dst, size_t cap, const qx_wchar* src) {
   return dst;
 }
 
-qx_wchar* wncpy(qx_wchar* dst, const qx_wchar* src, size_t n) {
-  size_t i = 0;
-  for (; i < n && src && src[i]; ++i) dst[i] = src[i];
-  for (; i < n; ++i) dst[i] = 0;
-  return dst;
-}
-
 int wcmp(const qx_wchar* a, const qx_wchar* b) {
   while (*a && *a == *b) ++a, ++b;
   return static_cast<int>(*a) - static_cast<int>(*b);
@@ -131,11 +124,6 @@ size_t wcspn(const qx_wchar* s, const qx_wchar* set) {
   size_t n = 0;
   while (s[n] && !in_set(s[n], set)) ++n;
   return n;
-}
-
-const qx_wchar* wpbrk(const qx_wchar* s, const qx_wchar* set) {
-  s += wcspn(s, set);
-  return *s ? s : nullptr;
 }
 
 qx_wchar* wtok(qx_wchar* s, const qx_wchar* delims, qx_wchar** context) {
@@ -526,11 +514,6 @@ int wfprintf(std::FILE* f, const qx_wchar* fmt, ...) {
   int n = wvfprintf(f, fmt, ap);
   va_end(ap);
   return n;
-}
-
-int wputs(std::FILE* f, const qx_wchar* s) {
-  std::string u = to_utf8(s);
-  return std::fwrite(u.data(), 1, u.size(), f) == u.size() ? 0 : -1;
 }
 
 }  // namespace qx::port

@@ -28,9 +28,6 @@ qx_wchar* wcopy(qx_wchar* dst, size_t cap, const qx_wchar* src);
 qx_wchar* wcopy(qx_wchar* dst, size_t cap, wstring_view src);
 // Appends within the same bound.
 qx_wchar* wappend(qx_wchar* dst, size_t cap, const qx_wchar* src);
-// As wcsncpy: copies n units, pads with NULs, does not terminate if src is
-// n long or longer.
-qx_wchar* wncpy(qx_wchar* dst, const qx_wchar* src, size_t n);
 
 int wcmp(const qx_wchar* a, const qx_wchar* b);
 int wncmp(const qx_wchar* a, const qx_wchar* b, size_t n);
@@ -43,7 +40,6 @@ const qx_wchar* wrchr(const qx_wchar* s, qx_wchar c);
 const qx_wchar* wstr(const qx_wchar* s, const qx_wchar* sub);
 size_t wspn(const qx_wchar* s, const qx_wchar* set);
 size_t wcspn(const qx_wchar* s, const qx_wchar* set);
-const qx_wchar* wpbrk(const qx_wchar* s, const qx_wchar* set);
 // wcstok with an explicit context pointer (the reentrant form).
 qx_wchar* wtok(qx_wchar* s, const qx_wchar* delims, qx_wchar** context);
 
@@ -93,8 +89,6 @@ int wsnprintf(qx_wchar* buf, size_t cap, const qx_wchar* fmt, ...);
 // wprintf / fwprintf: UTF-8 on the stream; returns units formatted.
 int wfprintf(std::FILE* f, const qx_wchar* fmt, ...);
 int wvfprintf(std::FILE* f, const qx_wchar* fmt, va_list ap);
-// Writes wide text to a stream as UTF-8 (fputws).
-int wputs(std::FILE* f, const qx_wchar* s);
 
 }  // namespace qx::port
 

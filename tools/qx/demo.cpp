@@ -3,13 +3,11 @@
 #include "demo.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
-#include <system_error>
 
 #include "command.h"
+#include "port/native_file.h"
 
 namespace qxtool {
 
@@ -25,18 +23,8 @@ std::map<std::string, Section>& sections() {
   return all;
 }
 
-std::string make_work_dir() {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path base = fs::temp_directory_path(ec);
-  if (ec) base = "/tmp";
-  std::string templ = (base / "qx-demo-XXXXXX").string();
-  if (!::mkdtemp(templ.data())) return {};
-  return templ;
-}
-
 int run_demo(const Args&) {
-  std::string dir = make_work_dir();
+  std::string dir = qx::port::make_temp_directory("qx-demo-");
   if (dir.empty()) {
     std::fprintf(stderr, "qx demo: cannot make a temporary folder\n");
     return kExitFailure;
@@ -51,8 +39,7 @@ int run_demo(const Args&) {
     }
     std::printf("\n");
   }
-  std::error_code ec;
-  std::filesystem::remove_all(dir, ec);
+  qx::port::remove_tree(dir);
   std::printf("demo finished: %zu sections, %d failed\n", sections().size(), failed);
   return failed ? kExitFailure : kExitOk;
 }

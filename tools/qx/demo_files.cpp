@@ -8,6 +8,8 @@
 #include "qx/file.h"
 #include "qx/fname.h"
 #include "qx/strlist.h"
+#include "port/native_file.h"
+#include "port/path.h"
 
 namespace qxtool {
 namespace {
@@ -22,17 +24,9 @@ void check(bool ok, const char* what) {
 }
 
 bool same_contents(const std::u16string& a, const std::u16string& b) {
-  std::FILE* fa = std::fopen(utf8(a.c_str()).c_str(), "rb");
-  std::FILE* fb = std::fopen(utf8(b.c_str()).c_str(), "rb");
-  bool same = fa && fb;
-  while (same) {
-    int ca = std::fgetc(fa), cb = std::fgetc(fb);
-    same = ca == cb;
-    if (ca == EOF) break;
-  }
-  if (fa) std::fclose(fa);
-  if (fb) std::fclose(fb);
-  return same;
+  std::string ca, cb;
+  return qx::port::read_file(qx::port::native_path(a), &ca) &&
+         qx::port::read_file(qx::port::native_path(b), &cb) && ca == cb;
 }
 
 void show_names() {
@@ -50,10 +44,7 @@ void show_names() {
 }
 
 void write_text(const std::u16string& path, const char* text) {
-  if (std::FILE* f = std::fopen(utf8(path.c_str()).c_str(), "wb")) {
-    std::fputs(text, f);
-    std::fclose(f);
-  }
+  qx::port::write_file_atomically(qx::port::native_path(path), text);
 }
 
 void show_files(const std::u16string& root) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/owned_text.h"
 #include "port/wstr.h"
 #include "qx/memory.h"
 #include "qx/strlist.h"
@@ -190,7 +191,7 @@ int qx_Str_ncpy(qx_wchar* dst, const qx_wchar* src, int n) {
   return src && n >= 0 && i == limit ? 1 : 0;
 }
 
-qx_wchar* qx_Str_dup(const qx_wchar* s) { return s ? qx::port::wdup(s) : nullptr; }
+qx_wchar* qx_Str_dup(const qx_wchar* s) { return s ? qx::wdup(s) : nullptr; }
 
 qx_wchar* qx_Str_dupW(const qx_wchar* s) { return qx_Str_dup(s); }
 
@@ -401,7 +402,7 @@ qx_wchar* qx_Str_replaceKeywordDynamic(const qx_wchar* text, const qx_wchar* key
   wstring framed = wstring(delimiter) + keyword + delimiter;
   size_t at = out.find(framed);
   if (at != wstring::npos) out.replace(at, framed.size(), replacement);
-  return qx::port::wdup(out);
+  return qx::wdup(out);
 }
 
 qx_wchar* qx_Str_replaceChar(const qx_wchar* text, const qx_wchar* oldText,

@@ -9,6 +9,7 @@
 
 #include "qx/memory.h"
 #include "qx/msg.h"
+#include "core/owned_text.h"
 #include "port/fs.h"
 #include "port/wstr.h"
 
@@ -39,7 +40,7 @@ wstring display_name(const qx_wchar* source_path) {
 
 void replace_file_name(const qx_wchar* path) {
   qx_Free(QX_DiagCurrentFileName);
-  QX_DiagCurrentFileName = (path && *path) ? qx::port::wdup(path) : nullptr;
+  QX_DiagCurrentFileName = (path && *path) ? qx::wdup(path) : nullptr;
 }
 
 std::FILE* open_log(const char* mode) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/owned_text.h"
 #include "fields/field_internal.h"
 #include "port/wstr.h"
 #include "qx/fldlist.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr size_t kTextFormCap = 512;
 
 qx_wchar* dup_text(const qx_wchar* text, bool upper) {
-  qx_wchar* copy = port::wdup(text);
+  qx_wchar* copy = qx::wdup(text);
   if (copy && upper) port::wupr(copy);
   return copy;
 }

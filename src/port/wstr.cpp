@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "qx/memory.h"
-
 namespace qx::port {
 
 size_t wlen(const qx_wchar* s) {
@@ -300,16 +298,6 @@ wstring from_utf8(std::string_view in) {
 }
 
 wstring wstring_of(const qx_wchar* s) { return s ? wstring(s) : wstring(); }
-
-qx_wchar* wdup(wstring_view s) {
-  auto* p = static_cast<qx_wchar*>(qx_Malloc(static_cast<unsigned>((s.size() + 1) * sizeof(qx_wchar))));
-  if (!p) return nullptr;
-  for (size_t i = 0; i < s.size(); ++i) p[i] = s[i];
-  p[s.size()] = 0;
-  return p;
-}
-
-qx_wchar* wdup(const qx_wchar* s) { return s ? wdup(wstring_view(s)) : nullptr; }
 
 // --- formatting --------------------------------------------------------------
 

@@ -71,10 +71,6 @@ std::string to_utf8(wstring_view s);
 wstring from_utf8(std::string_view utf8);        // invalid bytes taken as Latin-1
 wstring wstring_of(const qx_wchar* s);           // null gives ""
 
-// Duplicates into a block from qx_Malloc (null source gives null).
-qx_wchar* wdup(const qx_wchar* s);
-qx_wchar* wdup(wstring_view s);
-
 // --- formatting --------------------------------------------------------------
 // Wide printf in the Windows wide-function dialect: %s, %ls and %S take a wide
 // string, %hs a narrow (Latin-1) string, %c/%lc a wide character, %hc a narrow

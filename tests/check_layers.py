@@ -60,7 +60,7 @@ def layer_of_include(include, own):
 
 
 def code_only(text):
-    text = re.sub(r"/\*.*?\*/", " ", text, flags=re.S)
+    text = re.sub(r"/\*.*?\*/", lambda m: "\n" * m.group(0).count("\n"), text, flags=re.S)
     text = re.sub(r"//[^\n]*", " ", text)
     return re.sub(r'"(\\.|[^"\\\n])*"', '""', text)
 
@@ -84,9 +84,11 @@ def check_file(root, path, own, problems, used_upward):
     if own == "port":
         return
     code = code_only(text)
-    for pattern in (SYSTEM_HEADERS, SYSTEM_CALLS):
-        for match in pattern.finditer(code if pattern is SYSTEM_CALLS else text):
-            line = code.count("\n", 0, match.start()) + 1
+    # Comments and string literals are blanked in `code`, so a quoted
+    # include is looked for in the text itself; both keep the line breaks.
+    for pattern, source in ((SYSTEM_HEADERS, text), (SYSTEM_CALLS, code)):
+        for match in pattern.finditer(source):
+            line = source.count("\n", 0, match.start()) + 1
             problems.append(f"{path}:{line}: reaches the system outside src/port: {match.group(0)}")
 
 

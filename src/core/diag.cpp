@@ -109,8 +109,8 @@ int qx_Diag_setOutput(int16_t selector, const qx_wchar* path) {
         "qx_Diag_setOutput: Diagnostics log file name specified is invalid.", "TOOL_1084", 3));
     std::fputs(qx::port::to_utf8(invalid).c_str(), stdout);
     wstring defaulting = qx::port::wstring_of(qx_Msg("Defaulting to log file:", "TOOL_1085", 1));
-    qx_wchar composed[260];
-    qx::port::wsnprintf(composed, 260, u"\n%s %s\n", defaulting.c_str(), QX_DiagCurrentFileName);
+    qx_wchar composed[QX_MAX_PATH];
+    qx::port::wsnprintf(composed, QX_MAX_PATH, u"\n%s %s\n", defaulting.c_str(), QX_DiagCurrentFileName);
     std::fputs(qx::port::to_utf8(composed).c_str(), stdout);
     std::fflush(stdout);
   }

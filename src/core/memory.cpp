@@ -27,7 +27,7 @@ qx_CallocFn g_calloc = runtime_calloc;
 qx_FreeFn g_free = runtime_free;
 
 // The last failure message; kept until the next failure.
-qx_wchar g_failure[260];
+qx_wchar g_failure[QX_MAX_PATH];
 
 void compose_failure(const char* what_default, const char* what_key, size_t amount) {
   using namespace qx::port;

@@ -178,8 +178,8 @@ qx_wchar* qx_Msg_scanEsc(qx_wchar* text) {
 }
 
 int qx_Msg_breakStr(const qx_wchar* source, qx_wchar* first, qx_wchar* second) {
-  qx_wchar copy[260];
-  qx::port::wcopy(copy, 260, source);
+  qx_wchar copy[QX_MAX_PATH];
+  qx::port::wcopy(copy, QX_MAX_PATH, source);
   qx_wchar* context = nullptr;
   qx_wchar* a = qx::port::wtok(copy, u" _", &context);
   qx_wchar* b = a ? qx::port::wtok(nullptr, u" _", &context) : nullptr;

@@ -49,7 +49,7 @@ int delete_listed_files(const std::u16string& list_file) {
 
 int delete_matching_files(const std::u16string& pattern) {
   std::u16string dir = qx::fs::directory_of(pattern);
-  qx_wchar name[260];
+  qx_wchar name[QX_MAX_PATH];
   int count = 0;
   for (int r = qx_File_findFirst(pattern.c_str(), name); r == 0; r = qx_File_findNext(name)) {
     std::u16string path = dir + name;

@@ -16,7 +16,7 @@
 namespace {
 
 // Room of a name in the find record, terminator included.
-constexpr size_t kNameRoom = 260;
+constexpr size_t kNameRoom = QX_MAX_PATH;
 
 // What the search found last: attributes, times, size and name.
 struct FindRecord {

@@ -30,7 +30,7 @@ int run(const std::string&) {
   std::printf("  TOOL_216, layout 1: \"%s\"\n", utf8(qx_Msg("Unable to allocate", "TOOL_216", 1)).c_str());
   std::printf("  escapes, layout 2: \"%s\"\n", utf8(qx_Msg("tab\\there \\101\\102", "DEMO", 2)).c_str());
   std::printf("  padded to 12: \"%s\"\n", utf8(qx_Msg_pad(u"Name", u"DEMO_NAME", 1, 12)).c_str());
-  qx_wchar first[260], second[260];
+  qx_wchar first[QX_MAX_PATH], second[QX_MAX_PATH];
   qx_Msg_breakStr(u"TOOL_1084", first, second);
   std::printf("  key TOOL_1084 splits into \"%s\" and \"%s\"\n", utf8(first).c_str(),
               utf8(second).c_str());

@@ -30,7 +30,7 @@ bool same_contents(const std::u16string& a, const std::u16string& b) {
 }
 
 void show_names() {
-  qx_wchar name[260];
+  qx_wchar name[QX_MAX_PATH];
   qx_Fname_build(name, u"C", u"\\data", u"pipe", u"dbf");
   std::printf("  built name:          %s\n", utf8(name).c_str());
   qx_Fname_addExt(name, u"cdx");
@@ -89,7 +89,7 @@ void show_files(const std::u16string& root) {
   check(same_contents(notes, back), "unscrambling did not give the original");
 
   std::printf("  search for NOTES.*:");
-  qx_wchar found[260];
+  qx_wchar found[QX_MAX_PATH];
   for (int r = qx_File_findFirst((root + u"\\PROJECT\\DATA\\NOTES.*").c_str(), found); r == 0;
        r = qx_File_findNext(found))
     std::printf(" %s", utf8(found).c_str());

@@ -317,7 +317,7 @@ qx_LnkList* qx_LnkList_create(void* data, ...) {
   va_list ap;
   va_start(ap, data);
   for (void* item = data; item; item = va_arg(ap, void*)) {
-    // An element whose node can't be had is left out.
+    // An element whose node cannot be allocated is left out.
     if (Node* node = new_node(item)) link_back(list, node);
   }
   va_end(ap);

@@ -5,7 +5,7 @@
 // destination may be one of the operands.
 #include <vector>
 
-#include "geometry/internal.h"
+#include "geometry/geometry_internal.h"
 #include "port/wstr.h"
 #include "qx/diag.h"
 #include "qx/matrix.h"

@@ -2,7 +2,7 @@
 // Traced under the n-tuple family, except print, add and subtract.
 #include <algorithm>
 
-#include "geometry/internal.h"
+#include "geometry/geometry_internal.h"
 #include "port/wstr.h"
 #include "qx/diag.h"
 #include "qx/matrix.h"

@@ -5,7 +5,7 @@
 // appear nested inside the caller's.
 #include <cmath>
 
-#include "geometry/internal.h"
+#include "geometry/geometry_internal.h"
 #include "port/wstr.h"
 #include "qx/diag.h"
 #include "qx/point.h"

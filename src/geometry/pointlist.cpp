@@ -5,7 +5,7 @@
 // linked-list and record operations they call run in theirs.
 #include <cstdarg>
 
-#include "geometry/internal.h"
+#include "geometry/geometry_internal.h"
 #include "qx/geolist.h"
 #include "qx/lnklist.h"
 #include "qx/memory.h"

@@ -2,7 +2,7 @@
 // matrix of a quaternion.  No trace frame.
 #include <cmath>
 
-#include "geometry/internal.h"
+#include "geometry/geometry_internal.h"
 #include "qx/quaternion.h"
 #include "qx/rotation.h"
 

@@ -2,7 +2,7 @@
 // as a point on the plane and its normal.  No trace frame.
 #include <cmath>
 
-#include "geometry/internal.h"
+#include "geometry/geometry_internal.h"
 #include "qx/memory.h"
 #include "qx/quaternion.h"
 

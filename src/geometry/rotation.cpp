@@ -3,7 +3,7 @@
 // fromRotAxisAndAngle and equal have no frame.
 #include <cmath>
 
-#include "geometry/internal.h"
+#include "geometry/geometry_internal.h"
 #include "qx/matrix.h"
 #include "qx/quaternion.h"
 #include "qx/rotation.h"

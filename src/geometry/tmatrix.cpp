@@ -2,7 +2,7 @@
 // upper-left block, an origin in column 3 and (0, 0, 0, 1) in row 3.  They
 // trace as matrices; the reading, transforming and constructing functions
 // at the end have no frame.
-#include "geometry/internal.h"
+#include "geometry/geometry_internal.h"
 #include "qx/matrix.h"
 #include "qx/rotation.h"
 

@@ -3,7 +3,7 @@
 // which run without a frame of their own.
 #include <cmath>
 
-#include "geometry/internal.h"
+#include "geometry/geometry_internal.h"
 #include "qx/diag.h"
 #include "qx/matrix.h"
 #include "qx/point.h"

@@ -62,7 +62,7 @@ bool remove_file(path_view path);     // not a directory
 bool make_directory(path_view path);  // one level, mode 0777 less the umask
 bool remove_directory(path_view path);  // must be empty
 bool change_directory(path_view path);
-// The current directory, or empty when it cannot be had.
+// The current directory, or empty when it cannot be read.
 std::u16string current_directory();
 // Whether the current directory lies in `folder` (a native UTF-8 path).
 bool current_directory_within(const std::string& folder);

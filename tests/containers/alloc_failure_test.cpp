@@ -1,4 +1,4 @@
-// Allocation failures: an insert whose node or copy can't be had reports
+// Allocation failures: an insert whose node or copy cannot be allocated reports
 // failure and leaves the container as it was, without leaking what it had
 // already allocated.
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "geometry/internal.h"
+#include "geometry/geometry_internal.h"
 #include "qx/diag.h"
 #include "qx/geolist.h"
 #include "qx/matrix.h"

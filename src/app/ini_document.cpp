@@ -1,7 +1,6 @@
 #include "app/ini_document.h"
 
-#include "port/native_file.h"
-#include "port/path.h"
+#include "app/ini_line.h"
 #include "port/wstr.h"
 
 namespace qx::app {
@@ -9,163 +8,221 @@ namespace qx::app {
 namespace {
 
 constexpr size_t npos = static_cast<size_t>(-1);
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-bool is_blank(char16_t c) { return c == u' ' || c == u'\t'; }
-
-std::u16string trim(const std::u16string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && is_blank(s[b])) ++b;
-  while (e > b && is_blank(s[e - 1])) --e;
-  return s.substr(b, e - b);
+// Names compare without regard to case (C locale), so the index holds them
+// folded.
+std::u16string fold(std::u16string_view name) {
+  std::u16string key(name);
+  for (char16_t& c : key) c = port::wtolower(c);
+  return key;
 }
 
-bool same_name(const std::u16string& a, const std::u16string& b) {
-  return qx::port::wicmp(a.c_str(), b.c_str()) == 0;
+std::u16string entry_key(std::u16string_view group, std::u16string_view name) {
+  return fold(group) + u'\n' + fold(name);
+}
+
+bool is_utf8(std::string_view bytes) {
+  return port::to_utf8(port::from_utf8(bytes)) == bytes;
 }
 
 }  // namespace
 
-IniDocument::Line IniDocument::classify(const std::u16string& text) {
-  Line line{Kind::kOther, text, {}, {}};
-  size_t start = 0;
-  while (start < text.size() && is_blank(text[start])) ++start;
-  if (start == text.size() || text[start] == u';') return line;
-  if (text[start] == u'[') {
-    size_t close = text.find(u']', start + 1);
-    line.kind = Kind::kHeader;
-    line.name = trim(text.substr(start + 1, close == npos ? npos : close - start - 1));
-    return line;
+// --- reading and writing the bytes -----------------------------------------
+
+std::u16string IniDocument::decode(std::string_view bytes) const {
+  return utf8_ ? port::from_utf8(bytes) : port::widen(bytes);
+}
+
+std::string IniDocument::encode(std::u16string_view text) const {
+  return utf8_ ? port::to_utf8(text) : port::narrow(text);
+}
+
+void IniDocument::classify(Line* line, std::u16string_view text) const {
+  line->kind = Kind::kOther;
+  line->name.clear();
+  line->value.clear();
+  if (ini_is_empty_line(text) || ini_is_comment(text)) return;
+  if (auto group = ini_header_name(text)) {
+    line->kind = Kind::kHeader;
+    line->name = *group;
+    return;
   }
-  // name=value: spaces before the name skipped, the name up to the first
-  // '=', then every space or '=' skipped before the value.
-  size_t p = 0;
-  while (p < text.size() && text[p] == u' ') ++p;
-  size_t eq = text.find(u'=', p);
-  line.kind = Kind::kEntry;
-  line.name = trim(text.substr(p, eq == npos ? npos : eq - p));
-  if (eq != npos) {
-    size_t v = eq;
-    while (v < text.size() && (text[v] == u' ' || text[v] == u'=')) ++v;
-    line.value = trim(text.substr(v));
-  }
+  IniEntryText entry = ini_split_entry(text);
+  line->kind = Kind::kEntry;
+  line->name = entry.name;
+  line->value = entry.value;
+}
+
+IniDocument::Line IniDocument::make_line(std::u16string text) const {
+  Line line;
+  line.bytes = encode(text);
+  line.end = eol_;
+  classify(&line, text);
   return line;
 }
 
-IniDocument IniDocument::load(const std::u16string& path) {
+IniDocument IniDocument::parse(std::string_view bytes) {
   IniDocument doc;
-  doc.path_ = path;
-  std::string contents;
-  // A missing or unreadable file reads as an empty one.
-  if (!qx::port::read_file(qx::port::native_path(path), &contents)) return doc;
-  for (std::string_view raw : qx::port::split_lines(contents))
-    doc.lines_.push_back(classify(qx::port::from_utf8(raw)));
+  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
+    doc.byte_order_mark_ = true;
+    bytes.remove_prefix(kUtf8Mark.size());
+  }
+  doc.utf8_ = is_utf8(bytes);
+  bool eol_seen = false;
+  while (!bytes.empty()) {
+    Line line;
+    size_t feed = bytes.find('\n');
+    if (feed == std::string_view::npos) {
+      line.bytes = bytes;
+      bytes = {};
+    } else {
+      size_t end = feed > 0 && bytes[feed - 1] == '\r' ? feed - 1 : feed;
+      line.bytes = bytes.substr(0, end);
+      line.end = bytes.substr(end, feed + 1 - end);
+      bytes.remove_prefix(feed + 1);
+      if (!eol_seen) doc.eol_ = line.end;
+      eol_seen = true;
+    }
+    doc.classify(&line, doc.decode(line.bytes));
+    doc.lines_.push_back(std::move(line));
+  }
   return doc;
 }
 
-bool IniDocument::save() const {
-  std::string contents;
-  for (const Line& line : lines_) contents += qx::port::to_utf8(line.text) + '\n';
-  return qx::port::write_file_atomically(qx::port::native_path(path_), contents);
+std::string IniDocument::text() const {
+  std::string out;
+  if (byte_order_mark_) out += kUtf8Mark;
+  for (const Line& line : lines_) out.append(line.bytes).append(line.end);
+  return out;
 }
 
-size_t IniDocument::find_header(const std::u16string& group) const {
-  for (size_t i = 0; i < lines_.size(); ++i)
-    if (lines_[i].kind == Kind::kHeader && same_name(lines_[i].name, group)) return i;
-  return npos;
+// --- lookups ----------------------------------------------------------------
+
+const IniDocument::Index& IniDocument::index() const {
+  if (index_) return *index_;
+  Index& ix = index_.emplace();
+  std::u16string group;  // folded name of the block being read
+  bool first_block = false;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const Line& line = lines_[i];
+    if (line.kind == Kind::kHeader) {
+      group = fold(line.name);
+      first_block = ix.headers.emplace(group, i).second;
+      if (first_block) ix.groups.push_back(line.name);
+    } else if (line.kind == Kind::kEntry && first_block && !line.name.empty()) {
+      ix.entries.emplace(group + u'\n' + fold(line.name), i);
+    }
+  }
+  return ix;
 }
 
-size_t IniDocument::group_end(size_t header) const {
+void IniDocument::changed() {
+  index_.reset();
+  modified_ = true;
+}
+
+const std::vector<std::u16string>& IniDocument::groups() const { return index().groups; }
+
+size_t IniDocument::find_header(std::u16string_view group) const {
+  auto it = index().headers.find(fold(group));
+  return it == index().headers.end() ? npos : it->second;
+}
+
+bool IniDocument::has_group(std::u16string_view group) const { return find_header(group) != npos; }
+
+size_t IniDocument::block_end(size_t header) const {
   size_t i = header + 1;
   while (i < lines_.size() && lines_[i].kind != Kind::kHeader) ++i;
-  // Trailing lines that are not entries (blank lines, comments) stay with
-  // the next group, so new entries go right after the last entry.
+  return i;
+}
+
+size_t IniDocument::entries_end(size_t header) const {
+  size_t i = block_end(header);
   while (i > header + 1 && lines_[i - 1].kind != Kind::kEntry) --i;
   return i;
 }
 
-std::vector<std::u16string> IniDocument::groups() const {
-  std::vector<std::u16string> names;
-  for (const Line& line : lines_) {
-    if (line.kind != Kind::kHeader) continue;
-    bool seen = false;
-    for (const auto& n : names) seen = seen || same_name(n, line.name);
-    if (!seen) names.push_back(line.name);
-  }
-  return names;
-}
-
-bool IniDocument::has_group(const std::u16string& group) const {
-  return find_header(group) != npos;
-}
-
-std::vector<IniDocument::Entry> IniDocument::entries(const std::u16string& group) const {
+std::vector<IniDocument::Entry> IniDocument::entries(std::u16string_view group) const {
   std::vector<Entry> out;
   size_t h = find_header(group);
   if (h == npos) return out;
-  for (size_t i = h + 1; i < lines_.size() && lines_[i].kind != Kind::kHeader; ++i)
+  for (size_t i = h + 1, end = block_end(h); i < end; ++i)
     if (lines_[i].kind == Kind::kEntry && !lines_[i].name.empty())
       out.emplace_back(lines_[i].name, lines_[i].value);
   return out;
 }
 
-std::optional<std::u16string> IniDocument::value(const std::u16string& group,
-                                                 const std::u16string& name) const {
-  size_t h = find_header(group);
-  if (h == npos) return std::nullopt;
-  for (size_t i = h + 1; i < lines_.size() && lines_[i].kind != Kind::kHeader; ++i)
-    if (lines_[i].kind == Kind::kEntry && same_name(lines_[i].name, name)) return lines_[i].value;
-  return std::nullopt;
+std::optional<std::u16string> IniDocument::value(std::u16string_view group,
+                                                 std::u16string_view name) const {
+  auto it = index().entries.find(entry_key(group, name));
+  if (it == index().entries.end()) return std::nullopt;
+  return lines_[it->second].value;
 }
 
-bool IniDocument::add_group(const std::u16string& group) {
-  if (has_group(group)) return false;
-  std::u16string text = u"[" + group + u"]";
-  lines_.push_back(Line{Kind::kHeader, text, group, {}});
+// --- changes ----------------------------------------------------------------
+
+void IniDocument::insert(size_t at, Line line) {
+  // A last line without a line end gets one before anything follows it.
+  if (at == lines_.size() && at > 0 && lines_[at - 1].end.empty()) lines_[at - 1].end = eol_;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+  changed();
+}
+
+void IniDocument::append(Line line) { insert(lines_.size(), std::move(line)); }
+
+bool IniDocument::add_group(std::u16string_view group) {
+  if (!ini_group_writable(group) || has_group(group)) return false;
+  append(make_line(u"[" + std::u16string(group) + u"]"));
   return true;
 }
 
-bool IniDocument::remove_group(const std::u16string& group) {
+bool IniDocument::remove_group(std::u16string_view group) {
   size_t h = find_header(group);
   if (h == npos) return false;
-  size_t end = h + 1;
-  while (end < lines_.size() && lines_[end].kind != Kind::kHeader) ++end;
-  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(h),
-               lines_.begin() + static_cast<std::ptrdiff_t>(end));
-  return true;
-}
-
-void IniDocument::set_value(const std::u16string& group, const std::u16string& name,
-                            const std::u16string& value) {
-  size_t h = find_header(group);
-  if (h != npos) {
-    for (size_t i = h + 1; i < lines_.size() && lines_[i].kind != Kind::kHeader; ++i) {
-      if (lines_[i].kind == Kind::kEntry && same_name(lines_[i].name, name)) {
-        lines_[i].value = value;
-        lines_[i].text = lines_[i].name + u"=" + value;
-        return;
-      }
-    }
+  while (h != npos) {
+    // The comments and blank lines after the last entry belong to what
+    // follows, so they stay.
+    size_t end = entries_end(h);
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(h),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(end));
+    changed();
+    h = find_header(group);
   }
-  add_entry(group, name, value);
+  return true;
 }
 
-void IniDocument::add_entry(const std::u16string& group, const std::u16string& name,
-                            const std::u16string& value) {
+bool IniDocument::set_value(std::u16string_view group, std::u16string_view name,
+                            std::u16string_view value) {
+  if (!ini_group_writable(group) || !ini_entry_writable(name, value)) return false;
+  auto it = index().entries.find(entry_key(group, name));
+  if (it == index().entries.end()) return add_entry(group, name, value);
+  Line& line = lines_[it->second];
+  if (line.value == value) return true;  // nothing to write
+  std::u16string text = line.name + u"=" + std::u16string(value);
+  line.bytes = encode(text);
+  classify(&line, text);
+  changed();
+  return true;
+}
+
+bool IniDocument::add_entry(std::u16string_view group, std::u16string_view name,
+                            std::u16string_view value) {
+  if (!ini_group_writable(group) || !ini_entry_writable(name, value)) return false;
   add_group(group);
-  size_t at = group_end(find_header(group));
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
-                Line{Kind::kEntry, name + u"=" + value, name, value});
+  insert(entries_end(find_header(group)),
+         make_line(std::u16string(name) + u"=" + std::u16string(value)));
+  return true;
 }
 
-bool IniDocument::clear_group(const std::u16string& group) {
+bool IniDocument::clear_group(std::u16string_view group) {
   size_t h = find_header(group);
   if (h == npos) return false;
-  size_t i = h + 1;
-  while (i < lines_.size() && lines_[i].kind != Kind::kHeader) {
-    if (lines_[i].kind == Kind::kEntry)
-      lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
-    else
-      ++i;
+  size_t end = block_end(h);
+  for (size_t i = end; i-- > h + 1;) {
+    if (lines_[i].kind != Kind::kEntry) continue;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
+    changed();
   }
   return true;
 }

@@ -1,11 +1,14 @@
 #include "app/ini_service.h"
 
 #include <cstdio>
-#include <map>
 #include <memory>
+#include <unordered_map>
 
 #include "app/ini_document.h"
 #include "port/com_object.h"
+#include "port/file_lock.h"
+#include "port/native_file.h"
+#include "port/path.h"
 #include "port/wstr.h"
 
 namespace qx::app {
@@ -13,11 +16,68 @@ namespace qx::app {
 namespace {
 
 using port::ComObject;
-using port::hand_out;
 using port::hand_out_text;
-using DocPtr = std::shared_ptr<IniDocument>;
 
 std::u16string text_of(BSTR s) { return s ? std::u16string(s, SysStringLen(s)) : std::u16string(); }
+
+// One cached file.  Reads are served from the document as it was read;
+// every change is made to the file as it is on disk at that moment, with
+// the folder locked, and written at once by replacing the file, so that
+// processes sharing a file lose none of each other's changes and a crash
+// leaves the old or the new file.
+class IniFile {
+ public:
+  explicit IniFile(std::u16string path)
+      : path_(std::move(path)), native_(port::native_path(path_)) {
+    read();
+  }
+
+  const std::u16string& path() const { return path_; }
+  const IniDocument& doc() const { return doc_; }
+
+  // Runs `edit` on the current contents and writes the file when it
+  // changed anything.  The answer is the edit's, and false when the file
+  // cannot be written (or exists but could not be read: writing it would
+  // lose what could not be read).
+  template <typename Edit>
+  bool change(Edit edit) {
+    port::FolderLock turn(native_);
+    if (port::file_stamp(native_) != stamp_) read();
+    if (!readable_) return false;
+    if (!edit(doc_)) return false;
+    if (!doc_.modified()) return true;
+    if (!port::write_file_atomically(native_, doc_.text())) {
+      read();  // the file is as it was; so is the document again
+      return false;
+    }
+    doc_.mark_saved();
+    stamp_ = port::file_stamp(native_);
+    return true;
+  }
+
+ private:
+  void read() {
+    stamp_ = port::file_stamp(native_);
+    std::string bytes;
+    bool read = port::read_file(native_, &bytes);
+    readable_ = read || !port::file_exists(native_);
+    doc_ = read ? IniDocument::parse(bytes) : IniDocument();
+  }
+
+  std::u16string path_;
+  std::string native_;
+  port::FileStamp stamp_;
+  bool readable_ = true;
+  IniDocument doc_;
+};
+
+using FilePtr = std::shared_ptr<IniFile>;
+
+HRESULT answer(bool yes, VARIANT_BOOL* out) {
+  if (!out) return E_POINTER;
+  *out = yes ? VARIANT_TRUE : VARIANT_FALSE;
+  return S_OK;
+}
 
 // A zero-based index from a variant holding an integer.
 bool index_of(VARIANT* v, int32_t* index) {
@@ -29,39 +89,35 @@ bool index_of(VARIANT* v, int32_t* index) {
   return true;
 }
 
-HRESULT answer(bool yes, VARIANT_BOOL* out) {
-  if (!out) return E_POINTER;
-  *out = yes ? VARIANT_TRUE : VARIANT_FALSE;
-  return S_OK;
-}
-
 class IniEntryObject final : public ComObject<IIniEntry> {
  public:
-  IniEntryObject(DocPtr doc, std::u16string group, IniDocument::Entry entry)
-      : ComObject(IID_IIniEntry), doc_(std::move(doc)), group_(std::move(group)),
+  IniEntryObject(FilePtr file, std::u16string group, IniDocument::Entry entry)
+      : ComObject(IID_IIniEntry), file_(std::move(file)), group_(std::move(group)),
         entry_(std::move(entry)) {}
   HRESULT get_Value(BSTR* value) override { return hand_out_text(entry_.second, value); }
   HRESULT put_Value(BSTR value) override {
-    entry_.second = text_of(value);
-    doc_->set_value(group_, entry_.first, entry_.second);
-    return doc_->save() ? S_OK : E_FAIL;
+    std::u16string text = text_of(value);
+    if (!file_->change([&](IniDocument& doc) { return doc.set_value(group_, entry_.first, text); }))
+      return E_FAIL;
+    entry_.second = text;
+    return S_OK;
   }
   HRESULT get_Name(BSTR* name) override { return hand_out_text(entry_.first, name); }
 
  private:
-  DocPtr doc_;
+  FilePtr file_;
   std::u16string group_;
   IniDocument::Entry entry_;
 };
 
 class IniGroupObject final : public ComObject<IIniGroup> {
  public:
-  IniGroupObject(DocPtr doc, std::u16string group)
-      : ComObject(IID_IIniGroup), doc_(std::move(doc)), group_(std::move(group)) {}
+  IniGroupObject(FilePtr file, std::u16string group)
+      : ComObject(IID_IIniGroup), file_(std::move(file)), group_(std::move(group)) {}
   HRESULT get_Name(BSTR* name) override { return hand_out_text(group_, name); }
   HRESULT get_Count(int32_t* count) override {
     if (!count) return E_POINTER;
-    *count = static_cast<int32_t>(doc_->entries(group_).size());
+    *count = static_cast<int32_t>(file_->doc().entries(group_).size());
     return S_OK;
   }
   HRESULT get_NewEnum(IUnknown** e) override {
@@ -73,38 +129,38 @@ class IniGroupObject final : public ComObject<IIniGroup> {
     *entry = nullptr;
     int32_t i;
     if (!index_of(index, &i)) return DISP_E_TYPEMISMATCH;
-    auto all = doc_->entries(group_);
+    auto all = file_->doc().entries(group_);
     if (i < 0 || static_cast<size_t>(i) >= all.size()) return DISP_E_BADINDEX;
-    *entry = new IniEntryObject(doc_, group_, all[i]);
+    *entry = new IniEntryObject(file_, group_, all[i]);
     return S_OK;
   }
   HRESULT Add(BSTR* name, BSTR* value) override {
     if (!name || !value) return E_POINTER;
-    doc_->add_entry(group_, text_of(*name), text_of(*value));
-    return doc_->save() ? S_OK : E_FAIL;
+    std::u16string n = text_of(*name), v = text_of(*value);
+    return file_->change([&](IniDocument& doc) { return doc.add_entry(group_, n, v); }) ? S_OK
+                                                                                        : E_FAIL;
   }
   HRESULT Remove(VARIANT*) override { return E_NOTIMPL; }
   HRESULT Clear(VARIANT_BOOL* done) override {
-    bool ok = doc_->clear_group(group_) && doc_->save();
-    return answer(ok, done);
+    return answer(file_->change([&](IniDocument& doc) { return doc.clear_group(group_); }), done);
   }
 
  private:
-  DocPtr doc_;
+  FilePtr file_;
   std::u16string group_;
 };
 
 class IniGroupListObject final : public ComObject<IIniGroupList> {
  public:
-  explicit IniGroupListObject(DocPtr doc)
-      : ComObject(IID_IIniGroupList), doc_(std::move(doc)), names_(doc_->groups()) {}
+  explicit IniGroupListObject(FilePtr file)
+      : ComObject(IID_IIniGroupList), file_(std::move(file)), names_(file_->doc().groups()) {}
   HRESULT Item(VARIANT* index, IIniGroup** group) override {
     if (!group) return E_POINTER;
     *group = nullptr;
     int32_t i;
     if (!index_of(index, &i)) return DISP_E_TYPEMISMATCH;
     if (i < 0 || static_cast<size_t>(i) >= names_.size()) return DISP_E_BADINDEX;
-    *group = new IniGroupObject(doc_, names_[i]);
+    *group = new IniGroupObject(file_, names_[i]);
     return S_OK;
   }
   HRESULT get_Count(int32_t* count) override {
@@ -114,7 +170,7 @@ class IniGroupListObject final : public ComObject<IIniGroupList> {
   }
 
  private:
-  DocPtr doc_;
+  FilePtr file_;
   std::vector<std::u16string> names_;
 };
 
@@ -125,36 +181,36 @@ class IniServiceObject final : public ComObject<IIniService> {
   HRESULT GetGroup(BSTR file, BSTR group, IIniGroup** result) override {
     if (!result) return E_POINTER;
     *result = nullptr;
-    DocPtr doc = document(file);
-    if (doc->has_group(text_of(group))) *result = new IniGroupObject(doc, text_of(group));
+    FilePtr f = cached(file);
+    if (f->doc().has_group(text_of(group))) *result = new IniGroupObject(f, text_of(group));
     return S_OK;
   }
   HRESULT GetValue(BSTR file, BSTR group, BSTR name, BSTR* value) override {
-    auto v = document(file)->value(text_of(group), text_of(name));
+    auto v = cached(file)->doc().value(text_of(group), text_of(name));
     return hand_out_text(v ? *v : std::u16string(), value);
   }
   HRESULT GetValueDefault(BSTR file, BSTR group, BSTR name, BSTR fallback, BSTR* value) override {
-    auto v = document(file)->value(text_of(group), text_of(name));
+    auto v = cached(file)->doc().value(text_of(group), text_of(name));
     return hand_out_text(v && !v->empty() ? *v : text_of(fallback), value);
   }
   HRESULT GetGroups(BSTR file, IIniGroupList** result) override {
     if (!result) return E_POINTER;
-    *result = new IniGroupListObject(document(file));
+    *result = new IniGroupListObject(cached(file));
     return S_OK;
   }
   HRESULT AddGroup(BSTR file, BSTR group, VARIANT_BOOL* added) override {
-    DocPtr doc = document(file);
-    return answer(doc->add_group(text_of(group)) && doc->save(), added);
+    std::u16string g = text_of(group);
+    return answer(cached(file)->change([&](IniDocument& doc) { return doc.add_group(g); }), added);
   }
   HRESULT SetValue(BSTR file, BSTR group, BSTR name, BSTR value, VARIANT_BOOL* written) override {
-    if (text_of(name).empty() || text_of(group).empty()) return answer(false, written);
-    DocPtr doc = document(file);
-    doc->set_value(text_of(group), text_of(name), text_of(value));
-    return answer(doc->save(), written);
+    std::u16string g = text_of(group), n = text_of(name), v = text_of(value);
+    return answer(cached(file)->change([&](IniDocument& doc) { return doc.set_value(g, n, v); }),
+                  written);
   }
   HRESULT RemoveGroup(BSTR file, BSTR group, VARIANT_BOOL* removed) override {
-    DocPtr doc = document(file);
-    return answer(doc->remove_group(text_of(group)) && doc->save(), removed);
+    std::u16string g = text_of(group);
+    return answer(cached(file)->change([&](IniDocument& doc) { return doc.remove_group(g); }),
+                  removed);
   }
   HRESULT RemoveValue(BSTR, BSTR, BSTR, VARIANT_BOOL* removed) override {
     return answer(false, removed);
@@ -165,12 +221,13 @@ class IniServiceObject final : public ComObject<IIniService> {
   }
   HRESULT Reload(BSTR file) override {
     cache_.erase(key_of(file));
-    document(file);
+    cached(file);
     return S_OK;
   }
   HRESULT ViewCache() override {
-    for (const auto& [key, doc] : cache_)
-      std::printf("%s: %zu groups\n", port::to_utf8(doc->path()).c_str(), doc->groups().size());
+    for (const auto& [key, f] : cache_)
+      std::printf("%s: %zu groups\n", port::to_utf8(f->path()).c_str(), f->doc().groups().size());
+    std::fflush(stdout);
     return S_OK;
   }
 
@@ -181,16 +238,14 @@ class IniServiceObject final : public ComObject<IIniService> {
     for (auto& c : key) c = port::wtolower(c);
     return key;
   }
-  DocPtr document(BSTR file) {
+  FilePtr cached(BSTR file) {
     std::u16string key = key_of(file);
     auto it = cache_.find(key);
     if (it != cache_.end()) return it->second;
-    auto doc = std::make_shared<IniDocument>(IniDocument::load(text_of(file)));
-    cache_[key] = doc;
-    return doc;
+    return cache_[key] = std::make_shared<IniFile>(text_of(file));
   }
 
-  std::map<std::u16string, DocPtr> cache_;
+  std::unordered_map<std::u16string, FilePtr> cache_;
 };
 
 }  // namespace

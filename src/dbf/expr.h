@@ -32,6 +32,10 @@ int exprEvaluate(Expr* expr, char* text, double* number);
 // error -950.
 int exprTrue(Expr* expr);
 
+// Where the last exprParse that failed stopped: the offset in its source of
+// the token it could not take (0 when none failed yet).
+int expr_failure_offset();
+
 }  // namespace qx::dbf
 
 #endif  // QX_DBF_EXPR_H

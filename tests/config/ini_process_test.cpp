@@ -1,0 +1,118 @@
+// INI files shared between processes: writers that run at the same time
+// lose none of each other's values, and a writer killed at any moment
+// leaves the old or the new file whole.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "config/ini_test.h"
+
+namespace qxtest {
+namespace {
+
+using IniProcesses = IniTest;
+
+// A file of `groups` groups of a few entries each, and a last group that
+// only a whole file has.
+std::string big_file(int groups) {
+  std::string text = "; shared settings\r\n";
+  for (int g = 0; g < groups; ++g) {
+    text += "[Group" + std::to_string(g) + "]\r\n";
+    for (int e = 0; e < 4; ++e)
+      text += "entry" + std::to_string(e) + " = value " + std::to_string(g * 10 + e) + "\r\n";
+    text += "\r\n";
+  }
+  return text + "[Last]\r\nend=1\r\n";
+}
+
+// Runs `body` in a child process with COM initialised; returns its pid.
+template <typename Body>
+pid_t child(Body body) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    qx::app::destroy_holder();
+    CoInitialize(nullptr);
+    int failures = body();
+    _exit(failures == 0 ? 0 : 1);
+  }
+  return pid;
+}
+
+bool exited_cleanly(pid_t pid) {
+  int status = 0;
+  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(IniProcesses, TwoWritersAtOnceLoseNeitherValue) {
+  write_file(file("shared.ini"), big_file(200));
+  const std::u16string f = w("shared.ini");
+  constexpr int kEach = 60;
+  auto writer = [&](const std::u16string& prefix) {
+    return [&f, prefix] {
+      // Read first, so that the cache is soon out of date.
+      int failures = qx_Ini_get(f.c_str(), u"Last", u"end") ? 0 : 1;
+      for (int i = 0; i < kEach; ++i) {
+        std::u16string name = prefix + qx::port::widen(std::to_string(i));
+        failures += qx_Ini_set(f.c_str(), u"Group7", name.c_str(), name.c_str());
+      }
+      return failures;
+    };
+  };
+  pid_t a = child(writer(u"a")), b = child(writer(u"b"));
+  ASSERT_GT(a, 0);
+  ASSERT_GT(b, 0);
+  EXPECT_TRUE(exited_cleanly(a));
+  EXPECT_TRUE(exited_cleanly(b));
+
+  Pairs items = fields_of(qx_Ini_getGroupItems(f.c_str(), u"Group7"));
+  EXPECT_EQ(items.size(), 4u + 2 * kEach);
+  for (const char* prefix : {"a", "b"})
+    for (int i = 0; i < kEach; ++i) {
+      std::string name = prefix + std::to_string(i);
+      EXPECT_NE(std::find(items.begin(), items.end(), std::make_pair(
+                              std::string(prefix[0] == 'a' ? "A" : "B") + std::to_string(i), name)),
+                items.end())
+          << name << " was lost";
+    }
+  EXPECT_EQ(strings_of(qx_Ini_getGroupLines(f.c_str(), u"Last", 0)).size(), 1u);
+}
+
+TEST_F(IniProcesses, AWriterKilledAtAnyMomentLeavesAWholeFile) {
+  const std::string original = big_file(1000);
+  write_file(file("k.ini"), original);
+  const std::u16string f = w("k.ini");
+  std::mt19937 random(12345);
+  for (int round = 0; round < 12; ++round) {
+    pid_t pid = child([&f] {
+      for (int i = 0;; ++i)
+        qx_Ini_set(f.c_str(), u"Group500", u"counter", qx::port::widen(std::to_string(i)).c_str());
+      return 0;
+    });
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 30000));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+
+    // Whole: every group there, the last line last, only the counter new.
+    std::string now = read_file(file("k.ini"));
+    ASSERT_GE(now.size(), 15u) << "round " << round;
+    ASSERT_EQ(now.substr(now.size() - 15), "[Last]\r\nend=1\r\n") << "round " << round;
+    EXPECT_EQ(strings_of(qx_Ini_getGroupLines(f.c_str(), u"Group999", 0)).size(), 4u);
+    size_t counter = now.find("counter=");
+    if (counter == std::string::npos) {
+      EXPECT_EQ(now, original) << "killed before its first write";
+    } else {
+      size_t end = now.find("\r\n", counter);
+      std::string without = now.substr(0, counter) + now.substr(end + 2);
+      EXPECT_EQ(without, original) << "round " << round;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qxtest

@@ -24,12 +24,17 @@ QX_EXTERN_C_BEGIN
    The file is qx_Sys_getCfgName(path, "qx.ini").  Without the application
    component nothing is read or written. */
 
-/* A value of qx.ini with its %alias% references expanded, cut to 512
-   characters; null when the file, group or name is missing or the value is
-   empty.  Static buffer shared by the INI lookups. */
+/* A value of qx.ini (qx_Ini_get): its %alias% references expanded, cut to
+   512 characters; null when the file, group or name is missing or the value
+   is empty or blank.  Static buffer shared by the INI lookups. */
 QX_API qx_wchar *qx_Env_getIni(const qx_wchar *group, const qx_wchar *name);
-/* Writes a value into qx.ini.  0 when written, 1 when not. */
+/* Writes a value into qx.ini (qx_Ini_set).  0 when written, 1 when not. */
 QX_API int qx_Env_setIni(const qx_wchar *group, const qx_wchar *name, const qx_wchar *value);
+/* qx_Ini_displayError for qx.ini. */
+QX_API int qx_Env_displayIniError(const qx_wchar *group, const qx_wchar *name);
+/* A group of qx.ini as a new field list of its expanded, non-empty values
+   (qx_Ini_getGroup); null when missing.  Free with qx_FldList_destroy. */
+QX_API qx_FldList *qx_Env_getIniGroup(const qx_wchar *group);
 
 /* --- session variables ----------------------------------------------------
    A process-wide list of "name = value" lines; names match without regard

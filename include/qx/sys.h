@@ -70,6 +70,26 @@ QX_API int qx_Sys_getShowModeSelectGUI(void);
 /* Writes "1" or "0"; 0 when written (as qx_Env_setIni). */
 QX_API int qx_Sys_setShowModeSelectGUI(int flag);
 
+/* --- processes and versions ---------------------------------------------- */
+
+/* Starts "program arguments" (arguments may be null), a command line in
+   the Windows form: blanks separate, double quotes group.  A program named
+   with a separator is a library path, a bare name is searched in PATH (a
+   missing ".exe" is forgiven).  With `wait` the call returns when the
+   program has ended.  1 when it started, 0 when not; then, when `error` is
+   given, it receives (within `errorLength` characters, terminator included)
+   the reason, the program and the system's text, without separators. */
+QX_API int qx_Sys_createProcess(const qx_wchar *program, const qx_wchar *arguments, int wait,
+                                qx_wchar *error, int errorLength);
+/* The product version of a loaded module as "05.02.10.03"; null when the
+   module is not loaded or has no version.  Static buffer (see qx/global.h). */
+QX_API qx_wchar *qx_Sys_getVersionNumber(const qx_wchar *module);
+/* The version of the installed product of that display name (case-blind),
+   its third character from the end turned into a point; empty when no
+   product matches, null when there is no versions file.  Static buffer of
+   512 characters. */
+QX_API qx_wchar *qx_Sys_getProductVersion(const qx_wchar *displayName);
+
 QX_EXTERN_C_END
 
 #endif /* QX_SYS_H */

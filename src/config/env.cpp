@@ -1,22 +1,17 @@
 // The library's configuration file qx.ini, read and written through the
-// application component's settings service; values of any Windows-style INI
-// file read through the private-profile reader; ';'-separated lists.
-#include "config/expand.h"
+// INI functions (the application component's settings service); values of
+// any Windows-style INI file read through the private-profile reader;
+// ';'-separated lists.
 #include "qx/env.h"
 
-#include "app/holder.h"
 #include "port/profile.h"
 #include "port/wstr.h"
+#include "qx/ini.h"
 #include "qx/str.h"
 #include "qx/strlist.h"
 #include "qx/sys.h"
 
 namespace {
-
-// Shared result buffer of the INI lookups (1024 characters and terminator);
-// a configuration value is cut to 512.
-qx_wchar g_value[1025];
-constexpr size_t kMaxValue = 512;
 
 constexpr size_t kWinValueRoom = 256;
 qx_wchar g_win_value[kWinValueRoom];
@@ -34,26 +29,19 @@ extern "C" {
 
 qx_wchar* qx_Env_getIni(const qx_wchar* group, const qx_wchar* name) {
   if (!group || !name) return nullptr;
-  qx::ComPtr<qx::app::IIniService> settings = qx::app::settings();
-  if (!settings) return nullptr;
-  qx::port::Bstr b_file(config_file()), b_group(group), b_name(name), value;
-  settings->GetValue(b_file.get(), b_group.get(), b_name.get(), value.out());
-  if (value.length() == 0) return nullptr;
-  std::u16string expanded = qx::config::expand_aliases({value.get(), value.length()});
-  qx::port::wcopy(g_value, kMaxValue + 1, expanded);
-  return g_value;
+  return qx_Ini_get(config_file().c_str(), group, name);
 }
 
 int qx_Env_setIni(const qx_wchar* group, const qx_wchar* name, const qx_wchar* value) {
-  if (!group || !name) return 1;
-  qx::ComPtr<qx::app::IIniService> settings = qx::app::settings();
-  if (!settings) return 1;
-  qx::port::Bstr b_file(config_file()), b_group(group), b_name(name),
-      b_value(value ? value : u"");
-  VARIANT_BOOL written = VARIANT_FALSE;
-  HRESULT hr = settings->SetValue(b_file.get(), b_group.get(), b_name.get(), b_value.get(),
-                                  &written);
-  return SUCCEEDED(hr) && written ? 0 : 1;
+  return qx_Ini_set(config_file().c_str(), group, name, value);
+}
+
+int qx_Env_displayIniError(const qx_wchar* group, const qx_wchar* name) {
+  return qx_Ini_displayError(config_file().c_str(), group, name);
+}
+
+qx_FldList* qx_Env_getIniGroup(const qx_wchar* group) {
+  return qx_Ini_getGroup(config_file().c_str(), group);
 }
 
 qx_wchar* qx_Env_getWin(const qx_wchar* file, const qx_wchar* section, const qx_wchar* key) {

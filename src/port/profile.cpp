@@ -14,14 +14,15 @@ namespace {
 // Files larger than this are not settings files; reading stops there.
 constexpr size_t kMaxProfileBytes = 16u << 20;
 
-std::string read_bytes(std::u16string_view path) {
+std::optional<std::string> read_bytes(std::u16string_view path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(open_file(path, "rb"), std::fclose);
+  if (!file) return std::nullopt;
   std::string bytes;
-  if (!file) return bytes;
   char chunk[8192];
   size_t n;
   while (bytes.size() < kMaxProfileBytes && (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
     bytes.append(chunk, n);
+  if (std::ferror(file.get())) return std::nullopt;  // a directory, say
   return bytes;
 }
 
@@ -59,14 +60,17 @@ std::u16string_view unquoted(std::u16string_view value) {
   return value;
 }
 
-}  // namespace
-
-std::optional<std::u16string> profile_string(std::u16string_view path,
-                                             std::u16string_view section,
-                                             std::u16string_view key) {
-  std::u16string text = decode(read_bytes(path));
+// Calls `visit(section, line)` for every non-blank, non-comment line: a
+// header with its section name and an empty line, or an entry line with the
+// name of the section it is in.
+template <class Visit>
+bool walk(std::u16string_view path, Visit visit) {
+  std::optional<std::string> bytes = read_bytes(path);
+  if (!bytes) return false;
+  std::u16string text = decode(*bytes);
   std::u16string_view rest(text);
-  bool in_section = false;
+  std::u16string_view section;
+  bool have_section = false;
   while (!rest.empty()) {
     size_t end = rest.find(u'\n');
     std::u16string_view line = trim(rest.substr(0, end));
@@ -75,16 +79,44 @@ std::optional<std::u16string> profile_string(std::u16string_view path,
     if (line.front() == u'[') {
       size_t close = line.find(u']');
       if (close == std::u16string_view::npos) continue;
-      in_section = same_name(trim(line.substr(1, close - 1)), trim(section));
-      continue;
+      section = trim(line.substr(1, close - 1));
+      have_section = true;
+      if (!visit(section, std::u16string_view())) return true;
+    } else if (have_section && !visit(section, line)) {
+      return true;
     }
-    if (!in_section) continue;
-    size_t equals = line.find(u'=');
-    if (equals == std::u16string_view::npos) continue;
-    if (same_name(trim(line.substr(0, equals)), trim(key)))
-      return std::u16string(unquoted(trim(line.substr(equals + 1))));
   }
-  return std::nullopt;
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::u16string>> profile_sections(std::u16string_view path) {
+  std::vector<std::u16string> sections;
+  bool read = walk(path, [&](std::u16string_view section, std::u16string_view line) {
+    if (!line.empty()) return true;
+    for (const std::u16string& known : sections)
+      if (same_name(known, section)) return true;
+    sections.emplace_back(section);
+    return true;
+  });
+  if (!read) return std::nullopt;
+  return sections;
+}
+
+std::optional<std::u16string> profile_string(std::u16string_view path,
+                                             std::u16string_view section,
+                                             std::u16string_view key) {
+  std::optional<std::u16string> found;
+  walk(path, [&](std::u16string_view in_section, std::u16string_view line) {
+    if (line.empty() || !same_name(in_section, trim(section))) return true;
+    size_t equals = line.find(u'=');
+    if (equals == std::u16string_view::npos || !same_name(trim(line.substr(0, equals)), trim(key)))
+      return true;
+    found = std::u16string(unquoted(trim(line.substr(equals + 1))));
+    return false;
+  });
+  return found;
 }
 
 }  // namespace qx::port

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qx::port {
 
@@ -18,6 +19,10 @@ namespace qx::port {
 std::optional<std::u16string> profile_string(std::u16string_view path,
                                              std::u16string_view section,
                                              std::u16string_view key);
+
+// The section names of the file in file order (each once, first spelling);
+// nothing when the file cannot be read.
+std::optional<std::vector<std::u16string>> profile_sections(std::u16string_view path);
 
 }  // namespace qx::port
 

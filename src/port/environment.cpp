@@ -1,6 +1,7 @@
 // The process environment.
 #include "port/environment.h"
 
+#include <clocale>
 #include <cstdlib>
 
 #include "port/wstr.h"
@@ -14,6 +15,11 @@ std::optional<std::u16string> environment_value(std::u16string_view name) {
   const char* value = std::getenv(to_utf8(name).c_str());
   if (!value) return std::nullopt;
   return from_utf8(value);
+}
+
+std::string set_process_locale(const std::string& name) {
+  const char* answer = std::setlocale(LC_ALL, name.c_str());
+  return answer ? answer : "";
 }
 
 }  // namespace qx::port

@@ -13,6 +13,10 @@ namespace qx::port {
 // holding '=' or a NUL names no variable.
 std::optional<std::u16string> environment_value(std::u16string_view name);
 
+// Switches the locale of the whole process, every category, to `name`;
+// returns the name the run-time library answers (empty when it refused).
+std::string set_process_locale(const std::string& name);
+
 }  // namespace qx::port
 
 #endif  // QX_PORT_ENVIRONMENT_H

@@ -1,4 +1,4 @@
-// Processes, versions and the registers of Part of the system family: real
+// Processes, versions and the host registers of the system family: real
 // child processes, the Windows command-line rules, versions from the
 // library and the versions file, the operating system's generation, the
 // help library's loader and the host registers.

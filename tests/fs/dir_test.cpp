@@ -1,8 +1,13 @@
 // Directories and drives, the mapping of library paths onto this file
 // system, and the file service behind the existence tests.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "fs_test.h"
@@ -63,6 +68,22 @@ TEST_F(DirTest, DeleteOnlyEmptyDirectories) {
   EXPECT_EQ(qx_Dir_delete(nullptr), -1);
 }
 
+// Makes the entries of a folder impossible to remove, or possible again:
+// without write permission for an ordinary user, append-only for a
+// privileged one (who ignores permissions).  False when this file system
+// cannot do it.
+bool pin_entries(const std::string& dir, bool pinned) {
+  if (::geteuid() != 0) return ::chmod(dir.c_str(), pinned ? 0555 : 0755) == 0;
+  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = pinned ? (flags | FS_APPEND_FL) : (flags & ~FS_APPEND_FL);
+  ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return ok;
+}
+
 TEST_F(DirTest, DeleteTreeRemovesEverythingBelowButFollowsNoLinks) {
   stdfs::create_directories(file("t/One/two"));
   stdfs::create_directories(file("t/.hidden"));
@@ -81,6 +102,30 @@ TEST_F(DirTest, DeleteTreeRemovesEverythingBelowButFollowsNoLinks) {
   EXPECT_EQ(qx_Dir_deleteTree(w("t").c_str()), -1);
   EXPECT_EQ(qx_Dir_deleteTree(u""), -1);
   EXPECT_EQ(qx_Dir_deleteTree(nullptr), -1);
+}
+
+// A link to a folder that the file pass could not remove is still never
+// entered: what it points to lies outside the tree.
+TEST_F(DirTest, DeleteTreeNeverEntersALinkItCouldNotRemove) {
+  stdfs::create_directories(file("t/pinned"));
+  write_file(file("t/f1"), "x");
+  stdfs::create_directories(file("outside"));
+  write_file(file("outside/keep"), "x");
+  stdfs::create_directory_symlink(file("outside"), file("t/pinned/link"));
+  if (!pin_entries(file("t/pinned"), true)) GTEST_SKIP() << "entries cannot be pinned here";
+  // Unpinned however the test ends, so that the folder can go.
+  std::unique_ptr<const std::string, void (*)(const std::string*)> unpin(
+      new std::string(file("t/pinned")), [](const std::string* dir) {
+        pin_entries(*dir, false);
+        delete dir;
+      });
+  if (::unlink(file("t/pinned/link").c_str()) == 0)
+    GTEST_SKIP() << "pinned entries can still be removed here";
+
+  EXPECT_EQ(qx_Dir_deleteTree(w("t").c_str()), -1) << "the pinned folder stays";
+  EXPECT_EQ(read_file(file("outside/keep")), "x");
+  EXPECT_FALSE(stdfs::exists(file("t/f1")));
+  EXPECT_TRUE(stdfs::is_symlink(file("t/pinned/link")));
 }
 
 TEST_F(DirTest, ParentKeepsItsSeparatorAndRootsHaveNone) {

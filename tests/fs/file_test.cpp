@@ -108,12 +108,16 @@ TEST_F(FileTest, CopyKeepsTheTimeAndRefusesToCopyOntoItself) {
   EXPECT_EQ(t, 1000000000);
   EXPECT_EQ(qx_File_cmpTime(w("src.bin").c_str(), w("dst.bin").c_str()), 0);
 
-  // Onto itself, by the same name, another letter case or a detour.
+  // Onto itself, by the same name, another letter case, a detour or a link.
   EXPECT_EQ(qx_File_copy(w("src.bin").c_str(), w("src.bin").c_str()), 1);
   EXPECT_EQ(qx_File_copy(w("src.bin").c_str(), w("SRC.BIN").c_str()), 1);
   std::u16string detour = w("sub/../src.bin");
   std::filesystem::create_directory(file("sub"));
   EXPECT_EQ(qx_File_copy(w("src.bin").c_str(), detour.c_str()), 1);
+  std::filesystem::create_symlink(file("src.bin"), file("soft.bin"));
+  std::filesystem::create_hard_link(file("src.bin"), file("hard.bin"));
+  EXPECT_EQ(qx_File_copy(w("src.bin").c_str(), w("soft.bin").c_str()), 1);
+  EXPECT_EQ(qx_File_copy(w("hard.bin").c_str(), w("src.bin").c_str()), 1);
   EXPECT_EQ(read_file(file("src.bin")), big);
 
   EXPECT_EQ(qx_File_copy(w("missing").c_str(), w("x").c_str()), 1);

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -112,6 +114,41 @@ TEST_F(IniProcesses, AWriterKilledAtAnyMomentLeavesAWholeFile) {
       EXPECT_EQ(without, original) << "round " << round;
     }
   }
+}
+
+// The qx program as the other process: its exit code and its output.
+std::pair<int, std::string> qx_ini(const std::string& args) {
+  std::string cmd = std::string("'") + QX_TOOL_PATH + "' ini " + args + " 2>&1";
+  std::pair<int, std::string> result{-1, {}};
+  if (std::FILE* p = ::popen(cmd.c_str(), "r")) {
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) result.second.append(buf, n);
+    int status = ::pclose(p);
+    result.first = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  return result;
+}
+
+TEST_F(IniProcesses, TheQxProgramSharesTheFile) {
+  if (!std::filesystem::exists(QX_TOOL_PATH)) GTEST_SKIP() << "the qx program is not built";
+  write_file(file("p.ini"), "[Pipe]\r\nSize = DN100 \r\n");
+  const std::u16string f = w("p.ini");
+  const std::string q = "'" + file("p.ini") + "' ";
+  EXPECT_EQ(u8(qx_Ini_get(f.c_str(), u"Pipe", u"Size")), "DN100 ");  // now cached here
+  EXPECT_EQ(qx_ini("set " + q + "pipe Material 'St 37'").first, 0);
+  EXPECT_EQ(qx_Ini_set(f.c_str(), u"Pipe", u"Rating", u"PN16"), 0);
+  EXPECT_EQ(qx_ini("get " + q + "PIPE material"), std::make_pair(0, std::string("St 37\n")));
+  EXPECT_EQ(qx_ini("group " + q + "pipe"),
+            std::make_pair(0, std::string("Size=DN100\nMaterial=St 37\nRating=PN16\n")));
+  EXPECT_EQ(qx_ini("groups " + q), std::make_pair(0, std::string("Pipe\n")));
+
+  EXPECT_EQ(qx_ini("get " + q + "Pipe Missing").first, 1);
+  EXPECT_EQ(qx_ini("group " + q + "Valve").first, 1);
+  EXPECT_EQ(qx_ini("set " + q + "'a]b' n v").first, 1);
+  EXPECT_EQ(qx_ini("get '" + file("none.ini") + "' a b").first, 1);
+  EXPECT_EQ(qx_ini("get " + q).first, 2);
+  EXPECT_EQ(qx_ini("frob " + q).first, 2);
+  EXPECT_EQ(read_file(file("p.ini")), "[Pipe]\r\nSize = DN100 \r\nMaterial=St 37\r\nRating=PN16\r\n");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Field nodes: making one from a value, replacing its value, releasing it
 // with what it owns, and its value as text.
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,6 +10,18 @@
 #include "qx/fldlist.h"
 #include "qx/memory.h"
 #include "qx/strlist.h"
+
+// Callers read field nodes directly, so their layout is part of the
+// interface: the name pointer, the 16-bit type letter and the two spare
+// words, then the value union of three doubles at offset 16.
+static_assert(offsetof(qx_FldNode, name) == 0);
+static_assert(offsetof(qx_FldNode, type) == sizeof(void*));
+static_assert(sizeof(qx_FldNode::type) == 2);
+static_assert(offsetof(qx_FldNode, spare1) == sizeof(void*) + 2);
+static_assert(offsetof(qx_FldNode, spare2) == sizeof(void*) + 4);
+static_assert(offsetof(qx_FldNode, value) == 16);
+static_assert(sizeof(qx_FldValue) == 3 * sizeof(double));
+static_assert(sizeof(qx_FldNode) == 40);
 
 namespace qx::fields {
 

@@ -113,14 +113,15 @@ class IniService : public ::testing::Test {
   }
   std::string get(const std::string& path, const char16_t* group, const char16_t* name) {
     qx::port::Bstr file(qx::port::from_utf8(path)), g(group), n(name), value;
-    service_->GetValue(file.get(), g.get(), n.get(), value.out());
+    EXPECT_EQ(service_->GetValue(file.get(), g.get(), n.get(), value.out()), S_OK);
     return u8(value.str());
   }
   bool set(const std::string& path, const char16_t* group, const char16_t* name,
            const char16_t* value) {
     qx::port::Bstr file(qx::port::from_utf8(path)), g(group), n(name), v(value);
     VARIANT_BOOL written = VARIANT_FALSE;
-    service_->SetValue(file.get(), g.get(), n.get(), v.get(), &written);
+    // A change that cannot be made is a result, not a failing call.
+    EXPECT_EQ(service_->SetValue(file.get(), g.get(), n.get(), v.get(), &written), S_OK);
     return written == VARIANT_TRUE;
   }
 
@@ -135,7 +136,7 @@ TEST_F(IniService, CachesUntilReloadAndWritesThrough) {
   write_file(path, "[G]\nk=two\n");
   EXPECT_EQ(get(path, u"G", u"k"), "one") << "served from the cache";
   qx::port::Bstr file(qx::port::from_utf8(path));
-  service_->Reload(file.get());
+  EXPECT_EQ(service_->Reload(file.get()), S_OK);
   EXPECT_EQ(get(path, u"G", u"k"), "two");
 
   EXPECT_TRUE(set(path, u"G", u"k", u"three"));
@@ -143,13 +144,15 @@ TEST_F(IniService, CachesUntilReloadAndWritesThrough) {
 
   qx::ComPtr<qx::app::IIniGroup> g;
   qx::port::Bstr group(u"g"), missing(u"NoSuchGroup");
-  service_->GetGroup(file.get(), group.get(), g.out());
+  EXPECT_EQ(service_->GetGroup(file.get(), group.get(), g.out()), S_OK);
   ASSERT_TRUE(g);
   int32_t count = 0;
-  g->get_Count(&count);
+  EXPECT_EQ(g->get_Count(&count), S_OK);
   EXPECT_EQ(count, 1);
-  service_->GetGroup(file.get(), missing.get(), g.out());
-  EXPECT_FALSE(g);
+  EXPECT_EQ(g->get_Count(nullptr), E_POINTER);
+  EXPECT_EQ(service_->GetGroup(file.get(), missing.get(), g.out()), S_OK);
+  EXPECT_FALSE(g) << "a missing group is an empty answer";
+  EXPECT_EQ(service_->GetGroup(file.get(), group.get(), nullptr), E_POINTER);
 }
 
 TEST_F(IniService, AChangeIsMadeToTheFileAsItIsOnDisk) {

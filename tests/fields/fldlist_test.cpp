@@ -46,17 +46,6 @@ struct FailNthAllocation {
   ~FailNthAllocation() { g_countdown = -1; }
 };
 
-TEST(FldNodeLayout, FieldsSitWhereCallersReadThem) {
-  EXPECT_EQ(offsetof(qx_FldNode, name), 0u);
-  EXPECT_EQ(offsetof(qx_FldNode, type), sizeof(void*));
-  EXPECT_EQ(offsetof(qx_FldNode, spare1), sizeof(void*) + 2);
-  EXPECT_EQ(offsetof(qx_FldNode, spare2), sizeof(void*) + 4);
-  EXPECT_EQ(offsetof(qx_FldNode, value), 16u);
-  EXPECT_EQ(sizeof(qx_FldValue), 3 * sizeof(double));
-  EXPECT_EQ(sizeof(qx_FldNode), 40u);
-  EXPECT_EQ(sizeof(((qx_FldNode*)nullptr)->type), 2u);
-}
-
 TEST(FldNodeLayout, NewNodeCarriesMarkersAndOwnCopies) {
   qx_wchar name[] = u"Pipe";
   qx_wchar text[] = u"abc";

@@ -22,7 +22,7 @@ typedef struct qx_IntListNode {
 
 /* Takes addresses of integers, ended by a null pointer; the values are
    copied.  The cursor starts on the first. */
-QX_API qx_IntList *qx_IntList_create(const int32_t *value, ...);
+QX_API qx_IntList *qx_IntList_create(const int32_t *value, ...) QX_SENTINEL;
 QX_API void qx_IntList_insEnd(qx_IntList *list, int32_t value);
 QX_API int32_t *qx_IntList_getCurr(const qx_IntList *list);
 QX_API qx_IntList *qx_IntList_copy(qx_IntList *list);

@@ -115,12 +115,20 @@ QX_API int qx_FldList_appUnknown(qx_FldList *list, const qx_wchar *name);
 /* Takes over the string list. */
 QX_API int qx_FldList_appStrList(qx_FldList *list, const qx_wchar *name, qx_StrList *strings);
 
-/* A new list from (name, type, value) triples ended by a null name.  The
-   type is a wide character passed as int; the value is a string pointer for
-   'C' and 'H', an int for 'I' and 'L', a double for 'N', three doubles for
-   'D', 'M', 'O' and 'P', and one ignored pointer for any other letter (which
-   makes an Unknown field).  -9999 for 'I', 'L' and 'N' stores 0. */
-QX_API qx_FldList *qx_FldList_create(const qx_wchar *name, ...);
+/* A new list from (name, type, value) triples ended by a null name; free it
+   with qx_FldList_destroy.  The arguments go through C's variadic promotion,
+   so each type letter reads exactly these:
+     name  const qx_wchar *            (a null name ends the list)
+     type  int                         a letter such as 'C' or u'C'
+     'C', 'H'            const qx_wchar *   text, copied
+     'I', 'L'            int                write 5, not 5.0
+     'N'                 double             write 5.0 or (double)n, not 5
+     'D', 'M', 'O', 'P'  double, double, double   x, y, z: three doubles
+                                                   (not a qx_Point pointer)
+     any other letter    one pointer, ignored      an Unknown field
+   An int where a double is read (or the reverse) reads garbage or crashes:
+   the compiler cannot check these.  -9999 for 'I', 'L' and 'N' stores 0. */
+QX_API qx_FldList *qx_FldList_create(const qx_wchar *name, ...) QX_SENTINEL;
 
 /* The first field of that name, now current; null (cursor past the end)
    when there is none. */

@@ -33,8 +33,9 @@ typedef struct qx_PointTravelNode {
 
 /* --- point lists -------------------------------------------------------- */
 
-/* Copies of the given points, ended by a null pointer; cursor on the first. */
-QX_API qx_PointList *qx_PointList_create(const qx_Point *point, ...);
+/* Copies of the given points (const qx_Point *), ended by a null pointer;
+   cursor on the first.  New list: free with qx_PointList_destroy. */
+QX_API qx_PointList *qx_PointList_create(const qx_Point *point, ...) QX_SENTINEL;
 /* Each inserts a copy where the linked-list operation of the same name
    would; nothing happens for a null list or point. */
 QX_API void qx_PointList_insStart(qx_PointList *list, const qx_Point *point);
@@ -76,7 +77,9 @@ QX_API qx_Point *qx_PointList_getCurr(const qx_PointList *list);
 
 /* --- vector lists ------------------------------------------------------- */
 
-QX_API qx_VectorList *qx_VectorList_create(const qx_Vector *vector, ...);
+/* Copies of the given vectors (const qx_Vector *), ended by a null pointer;
+   cursor on the first. */
+QX_API qx_VectorList *qx_VectorList_create(const qx_Vector *vector, ...) QX_SENTINEL;
 QX_API void qx_VectorList_insStart(qx_VectorList *list, const qx_Vector *vector);
 QX_API void qx_VectorList_insEnd(qx_VectorList *list, const qx_Vector *vector);
 QX_API void qx_VectorList_insBefore(qx_VectorList *list, const qx_Vector *vector);

@@ -30,7 +30,7 @@ typedef struct qx_LnkList {
 
 /* Creation and destruction.  qx_LnkList_create takes the elements to hold,
    ended by a null pointer; the cursor starts on the first node. */
-QX_API qx_LnkList *qx_LnkList_create(void *data, ...);
+QX_API qx_LnkList *qx_LnkList_create(void *data, ...) QX_SENTINEL;
 QX_API int qx_LnkList_destroy(qx_LnkList *list, qx_ReleaseFn release);
 QX_API int qx_LnkList_delAll(qx_LnkList *list, qx_ReleaseFn release);
 

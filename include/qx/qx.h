@@ -3,6 +3,7 @@
 #define QX_QX_H
 
 #include "qx/types.h"
+#include "qx/porting.h"
 
 #include "qx/diag.h"
 #include "qx/memory.h"

@@ -22,7 +22,7 @@ typedef struct qx_StrListNode {
 #define QX_STRLIST_BUF 512
 
 /* The list ends with a null pointer; the cursor starts on the first. */
-QX_API qx_StrList *qx_StrList_create(const qx_wchar *s, ...);
+QX_API qx_StrList *qx_StrList_create(const qx_wchar *s, ...) QX_SENTINEL;
 QX_API int qx_StrList_destroy(qx_StrList *list);
 QX_API int qx_StrList_delAll(qx_StrList *list);
 

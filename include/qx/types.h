@@ -27,6 +27,17 @@ typedef char16_t qx_wchar;
 typedef char16_t qx_wchar;
 #endif
 
+/* Marks a variadic constructor whose argument list ends with a null
+   pointer, so that the compiler warns when the terminator is missing (the
+   constructor would read past the arguments).  An empty list is then made
+   with two nulls, qx_StrList_create(NULL, NULL); define QX_NO_SENTINEL to
+   keep the one-null form of older code quiet. */
+#if (defined(__GNUC__) || defined(__clang__)) && !defined(QX_NO_SENTINEL)
+#define QX_SENTINEL __attribute__((sentinel))
+#else
+#define QX_SENTINEL
+#endif
+
 /* Room of the Windows path buffers the library's interface uses (MAX_PATH),
    terminator included. */
 #define QX_MAX_PATH 260

@@ -13,14 +13,10 @@
 #include <string>
 #include <utility>
 
+#include "qx/porting.h"  // HRESULT, S_OK, S_FALSE, COINIT_* and the exported start-up calls
 #include "qx/types.h"
 
 // --- HRESULT -------------------------------------------------------------------
-using HRESULT = int32_t;
-#define SUCCEEDED(hr) ((HRESULT)(hr) >= 0)
-#define FAILED(hr) ((HRESULT)(hr) < 0)
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
@@ -174,11 +170,8 @@ HRESULT VariantCopy(VARIANT* dst, const VARIANT* src);
 HRESULT VariantChangeType(VARIANT* dst, const VARIANT* src, uint16_t flags, VARTYPE vt);
 
 // --- apartments and creation --------------------------------------------------------
-constexpr uint32_t COINIT_APARTMENTTHREADED = 0x2;
-constexpr uint32_t COINIT_MULTITHREADED = 0x0;
-HRESULT CoInitialize(void* reserved);
-HRESULT CoInitializeEx(void* reserved, uint32_t model);
-void CoUninitialize();
+// CoInitialize, CoInitializeEx and CoUninitialize are declared in qx/porting.h:
+// they are exported with C linkage for the programs that call the library.
 
 // A class factory function: makes a new object and answers for `iid`.
 using ComClassFactory = HRESULT (*)(REFIID iid, void** out);

@@ -15,6 +15,11 @@ static int failures = 0;
     }                                                           \
   } while (0)
 
+static int same_text(const qx_wchar *a, const qx_wchar *b) {
+  while (*a && *a == *b) ++a, ++b;
+  return *a == *b;
+}
+
 int main(void) {
   int init = 7;
   qx_Array *a = qx_Array_create(3, sizeof init, &init);
@@ -29,6 +34,24 @@ int main(void) {
   void *p = qx_Malloc(16);
   CHECK(p != NULL);
   qx_Free(p);
+
+  /* The porting header: COM start-up under its Windows names, counted per
+     thread, and UTF-16 literals that are the library's own wide type. */
+  CHECK(CoInitialize(NULL) == S_OK);
+  CHECK(CoInitializeEx(NULL, COINIT_MULTITHREADED) == S_FALSE);
+  CoUninitialize();
+  CoUninitialize();
+  CoUninitialize(); /* one too many: ignored */
+  CHECK(SUCCEEDED(CoInitializeEx(NULL, COINIT_APARTMENTTHREADED)));
+  CoUninitialize();
+
+  const qx_wchar *name = QX_T("Stra\u00dfe \u2192 \U0001F527.dbf");
+  char utf8[64];
+  CHECK(qx_utf16_to_utf8(utf8, sizeof utf8, name) == strlen("Stra\u00dfe \u2192 \U0001F527.dbf"));
+  CHECK(strcmp(utf8, "Stra\u00dfe \u2192 \U0001F527.dbf") == 0);
+  qx_wchar *back = qx_utf8_to_utf16_dup(utf8);
+  CHECK(back != NULL && same_text(back, name));
+  qx_Free(back);
 
   if (failures) return 1;
   printf("1 passed, 0 failed\n");

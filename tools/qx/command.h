@@ -13,9 +13,18 @@ using Args = std::vector<std::string>;
 // Returns the process exit code.
 using CommandFn = int (*)(const Args& args);
 
+// `usage` is one line: the command's arguments, then after a run of blanks
+// what it does ("demo [SECTION]       show the library at work").  main()
+// answers `qx NAME --help` (and -h, and `qx help NAME`) from it, so a
+// command never sees those arguments.
 struct Command {
   Command(const char* name, const char* usage, CommandFn fn);
 };
+
+// Records a subcommand's usage line (same form, without the command's name)
+// so that `qx COMMAND SUB --help` is answered centrally too.  Commands that
+// dispatch to subcommands call it from their own registry.
+void register_subcommand_usage(const char* command, const char* name, const char* usage);
 
 // Exit codes shared by the commands.
 constexpr int kExitOk = 0;

@@ -20,24 +20,31 @@ typedef struct qx_IntListNode {
   int32_t value;
 } qx_IntListNode;
 
-/* Takes addresses of integers, ended by a null pointer; the values are
-   copied.  The cursor starts on the first. */
+/* A new list of copies of the integers whose addresses (const int32_t *)
+   are given, ended by a null pointer; the cursor starts on the first.  Free
+   it with qx_IntList_destroy; null when memory runs out. */
 QX_API qx_IntList *qx_IntList_create(const int32_t *value, ...) QX_SENTINEL;
-QX_API void qx_IntList_insEnd(qx_IntList *list, int32_t value);
-QX_API int32_t *qx_IntList_getCurr(const qx_IntList *list);
-QX_API qx_IntList *qx_IntList_copy(qx_IntList *list);
-QX_API void qx_IntList_destroy(qx_IntList *list);
-QX_API qx_IntListNode *qx_IntListNode_create(int32_t value);
+QX_API void qx_IntList_insEnd(qx_IntList *list, int32_t value); /* nothing for a null list */
+QX_API int32_t *qx_IntList_getCurr(const qx_IntList *list); /* the list's own value, or null */
+QX_API qx_IntList *qx_IntList_copy(qx_IntList *list); /* new list; null list gives an empty one */
+QX_API void qx_IntList_destroy(qx_IntList *list); /* frees the values, nodes and header */
+QX_API qx_IntListNode *qx_IntListNode_create(int32_t value); /* from qx_Malloc, or null */
 /* Releases any non-null block with qx_Free; several families use it as
    their node releaser. */
 QX_API void qx_IntListNode_destroy(void *node);
 
-/* The linked list's own navigation under this family's names. */
+/* The linked list's own navigation under this family's names (qx/lnklist.h). */
 QX_API int qx_IntList_start(qx_IntList *list);
 QX_API int qx_IntList_next(qx_IntList *list);
 QX_API int qx_IntList_eol(const qx_IntList *list);
 QX_API int qx_IntList_length(const qx_IntList *list);
 
+/* New empty containers (null when memory runs out); push answers 1, or 0
+   for a null container or no memory, and leaves the cursor on the front.
+   pop removes the front element and returns it (null when empty: an element
+   that is itself null cannot be told from that).  empty is 1 for an empty
+   or null container.  destroy hands each element still held to `release`
+   when given and answers 1, or 0 for null. */
 QX_API qx_Stack *qx_Stack_create(void);
 QX_API int qx_Stack_push(qx_Stack *stack, void *data);
 QX_API void *qx_Stack_pop(qx_Stack *stack);

@@ -21,46 +21,79 @@ typedef struct qx_StrListNode {
 
 #define QX_STRLIST_BUF 512
 
-/* The list ends with a null pointer; the cursor starts on the first. */
+/* A new list holding copies of the strings, which end with a null pointer
+   (an empty list: qx_StrList_create(NULL, NULL)); the cursor starts on the
+   first.  Free it with qx_StrList_destroy; null when memory runs out. */
 QX_API qx_StrList *qx_StrList_create(const qx_wchar *s, ...) QX_SENTINEL;
+/* Frees every string, node and the header: 1, or 0 for a null list. */
 QX_API int qx_StrList_destroy(qx_StrList *list);
+/* Frees every string and node, keeping the empty list: 1, or 0. */
 QX_API int qx_StrList_delAll(qx_StrList *list);
 
+/* Insert a copy of s where the linked-list operation of the same name
+   would: 1, or 0 for a null list or string or when memory runs out. */
 QX_API int qx_StrList_insStart(qx_StrList *list, const qx_wchar *s);
 QX_API int qx_StrList_insEnd(qx_StrList *list, const qx_wchar *s);
 QX_API int qx_StrList_insBefore(qx_StrList *list, const qx_wchar *s);
 QX_API int qx_StrList_insAfter(qx_StrList *list, const qx_wchar *s);
 QX_API int qx_StrList_insNth(qx_StrList *list, int index, const qx_wchar *s);
 /* Before the first greater string (ordinal), so equal strings keep their
-   insertion order. */
+   insertion order: 1, or 0.  Each insertion walks the list (n^2 for n). */
 QX_API int qx_StrList_insSorted(qx_StrList *list, const qx_wchar *s);
 
-QX_API qx_wchar *qx_StrList_getCurr(qx_StrList *list);    /* library buffer */
-QX_API qx_wchar *qx_StrList_getCurrPtr(qx_StrList *list); /* new copy, qx_Free it */
+/* The current string copied into the shared library buffer (512
+   characters, longer strings cut), or null off the list. */
+QX_API qx_wchar *qx_StrList_getCurr(qx_StrList *list);
+/* A new copy of the whole current string from qx_Malloc (free with
+   qx_Free), or null. */
+QX_API qx_wchar *qx_StrList_getCurrPtr(qx_StrList *list);
+/* As getCurr for the 0-based index, which becomes current; null when out of
+   range. */
 QX_API qx_wchar *qx_StrList_getNth(qx_StrList *list, int index);
+/* Replace the current (or index-th) string with a copy: 1, or 0. */
 QX_API int qx_StrList_modCurr(qx_StrList *list, const qx_wchar *s);
 QX_API int qx_StrList_modNth(qx_StrList *list, int index, const qx_wchar *s);
+/* Remove and free the current (or index-th) string: 1, or 0. */
 QX_API int qx_StrList_delCurr(qx_StrList *list);
 QX_API int qx_StrList_delNth(qx_StrList *list, int index);
 
+/* Ordinal, stable sort; the cursor is left off the list (unless all
+   strings are equal, when nothing changes). */
 QX_API void qx_StrList_sort(qx_StrList *list);
+/* 0-based index of the first equal string, now current, or -1 (cursor off
+   the list). */
 QX_API int qx_StrList_search(qx_StrList *list, const qx_wchar *s, int ignoreCase);
+/* The first string containing `sub`, now current, copied into its own
+   library buffer (512 characters) that the next call overwrites; or null. */
 QX_API qx_wchar *qx_StrList_searchForString(qx_StrList *list, const qx_wchar *sub,
                                            int ignoreCase);
+/* A new list of copies (free with qx_StrList_destroy); a null list gives a
+   new empty one. */
 QX_API qx_StrList *qx_StrList_copy(qx_StrList *list);
+/* Appends copies of the source's strings to the target; the source is
+   unchanged.  1, or 0 for a null list. */
 QX_API int qx_StrList_concatenate(qx_StrList *target, qx_StrList *source);
 
 /* Splitting and joining. */
+/* The tokens of text (wcstok rules: runs of delimiters are one, so empty
+   fields vanish), each with its blanks trimmed, as a new list (free with
+   qx_StrList_destroy); null when there is no token. */
 QX_API qx_StrList *qx_StrList_fromDelimitedString(const qx_wchar *text,
                                                  const qx_wchar *delimiters);
+/* The strings joined with the separator into a new string from qx_Malloc
+   (free with qx_Free); null for a null or empty list. */
 QX_API qx_wchar *qx_StrList_toDelimitedString(qx_StrList *list, const qx_wchar *separator);
+/* Joins each run of groupSize strings (all of them for 0), each in single
+   quotes when `quote` is set, into a new list (free with
+   qx_StrList_destroy); null for a null or empty list. */
 QX_API qx_StrList *qx_StrList_toDelimitedStringList(qx_StrList *list, const qx_wchar *separator,
                                                    int groupSize, int quote);
-/* Returns a new list (the given one is destroyed) unless the list has fewer
-   than two elements, which is returned as it is. */
+/* Returns a new list of the first occurrences (the given one is destroyed)
+   unless the list has fewer than two elements, which is returned as it is. */
 QX_API qx_StrList *qx_StrList_removeDuplicates(qx_StrList *list, int ignoreCase);
 
-/* The linked list's own navigation under this family's names. */
+/* The linked list's own navigation under this family's names (see
+   qx/lnklist.h); count is length. */
 QX_API int qx_StrList_start(qx_StrList *list);
 QX_API int qx_StrList_end(qx_StrList *list);
 QX_API int qx_StrList_next(qx_StrList *list);

@@ -44,6 +44,16 @@ struct TransferBuffer {
   ~TransferBuffer() { qx_Free(data); }
 };
 
+// Whether the target could be opened for writing, found without opening
+// it: an existing file must be writable, a new one needs its folder.
+bool target_writable(const std::u16string& path) {
+  if (port::stat_path(path, nullptr)) return port::access_path(path, 2);
+  size_t cut = path.find_last_of(u"\\/");
+  std::u16string folder = cut == std::u16string::npos ? u"." : path.substr(0, cut ? cut : 1);
+  port::FileStatus status;
+  return port::stat_path(folder, &status) && status.is_directory && port::access_path(folder, 2);
+}
+
 }  // namespace
 
 extern "C" {
@@ -95,11 +105,12 @@ int qx_File_mend(const qx_wchar* path) {
   TransferBuffer buffer;
   if (!buffer.data) return 0;
   // Without a first piece there is nothing to join: the target is left as
-  // it is.  A target that is itself one of the pieces is refused.
+  // it is, and the answer says whether it could have been written.  A
+  // target that is itself one of the pieces is refused.
   long own = own_piece_number(*p);
   long first_missing = 1;
   while (port::stat_path(piece_name(*p, first_missing), nullptr)) ++first_missing;
-  if (first_missing == 1) return 1;
+  if (first_missing == 1) return target_writable(*p) ? 1 : 0;
   if (own > 0 && own < first_missing) return 0;
 
   std::FILE* out = port::open_file(*p, "wb");

@@ -53,6 +53,12 @@ int main(void) {
   CHECK(back != NULL && same_text(back, name));
   qx_Free(back);
 
+  /* Joining pieces answers 0 when the target could not be written, and
+     with no pieces leaves a writable target as it is. */
+  CHECK(qx_File_mend(QX_T("/no-such-folder-of-qx/joined.bin")) == 0);
+  CHECK(qx_File_mend(QX_T("joined.bin")) == 1);
+  CHECK(fopen("joined.bin", "rb") == NULL); /* not created either */
+
   if (failures) return 1;
   printf("1 passed, 0 failed\n");
   return 0;

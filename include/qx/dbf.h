@@ -8,7 +8,8 @@
 QX_EXTERN_C_BEGIN
 
 /* Convert at most the first `length` characters of `text` (at most 49 for
- * the double, 127 for the integers) as atof / atoi / atol would. */
+ * the double, 127 for the integers) as atof / atoi / atol would; the text
+ * needs no terminator. */
 QX_API double qx_c4atod(const char *text, int length);
 QX_API int qx_c4atoi(const char *text, int length);
 QX_API long qx_c4atol(const char *text, int length);

@@ -28,12 +28,12 @@ QX_EXTERN_C_BEGIN
 /* --- existence and access --------------------------------------------------- */
 /* 1 when the file service says the file (or directory) exists, else 0. */
 QX_API int qx_File_exists(const qx_wchar *path);
-QX_API int qx_Dir_exists(const qx_wchar *path);
+QX_API int qx_Dir_exists(const qx_wchar *path); /* likewise for a directory */
 /* Access test, mode 0 exists, 2 write, 4 read, 6 read and write: 1 when it
    succeeds; 0 for a null or empty path or another mode.  A file without
    write permission fails the write test whoever asks. */
 QX_API int qx_File_hasAccess(const qx_wchar *path, int mode);
-QX_API int qx_File_isWriteEnabled(const qx_wchar *path);
+QX_API int qx_File_isWriteEnabled(const qx_wchar *path); /* qx_File_hasAccess(path, 2) */
 /* 1 when the file was made read-only / writable; 0 otherwise. */
 QX_API int qx_File_setReadOnlyAccess(const qx_wchar *path);
 QX_API int qx_File_setReadWriteAccess(const qx_wchar *path);
@@ -105,7 +105,7 @@ QX_API int qx_File_mend(const qx_wchar *path);
 /* Writes the input scrambled with the library's fixed table to the output;
    the operation is its own inverse.  1 when both files could be opened. */
 QX_API int qx_File_encrypt(const qx_wchar *output, const qx_wchar *input);
-QX_API int qx_File_decrypt(const qx_wchar *output, const qx_wchar *input);
+QX_API int qx_File_decrypt(const qx_wchar *output, const qx_wchar *input); /* the same operation */
 
 /* --- directories and drives ------------------------------------------------- */
 /* Creates every missing level: 0 when the deepest missing level was
@@ -121,6 +121,7 @@ QX_API int qx_Dir_deleteTree(const qx_wchar *path);
 QX_API qx_StrList *qx_Dir_list(const qx_wchar *pattern);
 /* Changes the current directory (and drive): 0 on success, -1 on failure. */
 QX_API int qx_Dir_change(const qx_wchar *path);
+/* The current directory in the shared buffer ("" when it does not fit). */
 QX_API qx_wchar *qx_Dir_current(void);
 /* The parent with its trailing separator ("c:\a\b" gives "c:\a\"); null for
    a root. */

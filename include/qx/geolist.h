@@ -48,6 +48,10 @@ QX_API qx_Point *qx_PointList_getNth(qx_PointList *list, int index);
 /* The current point copied into a library buffer that the next call
    overwrites, or null. */
 QX_API qx_Point *qx_PointList_getCurrCopy(const qx_PointList *list);
+/* insNth, modCurr and modNth copy the point in: 1, or 0 for a null
+   argument, no such node or no memory.  The del functions free the removed
+   records: 1, or 0 when there is nothing to remove.  destroy frees the
+   records, the nodes and the list. */
 QX_API int qx_PointList_modCurr(qx_PointList *list, const qx_Point *point);
 QX_API int qx_PointList_modNth(qx_PointList *list, int index, const qx_Point *point);
 QX_API int qx_PointList_delCurr(qx_PointList *list);
@@ -64,7 +68,7 @@ QX_API int qx_PointList_search(const qx_PointList *list, const qx_Point *point, 
 QX_API int qx_PointList_getClosestPoint(qx_Point *out, const qx_Point *point,
                                         const qx_PointList *list);
 
-/* The linked list's own navigation under this family's names. */
+/* The linked list's own navigation under this family's names (qx/lnklist.h). */
 QX_API int qx_PointList_start(qx_PointList *list);
 QX_API int qx_PointList_end(qx_PointList *list);
 QX_API int qx_PointList_next(qx_PointList *list);
@@ -78,7 +82,9 @@ QX_API qx_Point *qx_PointList_getCurr(const qx_PointList *list);
 /* --- vector lists ------------------------------------------------------- */
 
 /* Copies of the given vectors (const qx_Vector *), ended by a null pointer;
-   cursor on the first. */
+   cursor on the first.  New list: free with qx_VectorList_destroy.  Every
+   operation below behaves as the point list's operation of the same name;
+   getCurrCopy has a library buffer of its own, overwritten by its next call. */
 QX_API qx_VectorList *qx_VectorList_create(const qx_Vector *vector, ...) QX_SENTINEL;
 QX_API void qx_VectorList_insStart(qx_VectorList *list, const qx_Vector *vector);
 QX_API void qx_VectorList_insEnd(qx_VectorList *list, const qx_Vector *vector);
@@ -98,6 +104,7 @@ QX_API qx_VectorList *qx_VectorList_copy(const qx_VectorList *list);
 QX_API int qx_VectorList_getClosestVector(qx_Vector *out, const qx_Vector *vector,
                                           const qx_VectorList *list);
 
+/* The linked list's own navigation under this family's names (qx/lnklist.h). */
 QX_API int qx_VectorList_start(qx_VectorList *list);
 QX_API int qx_VectorList_end(qx_VectorList *list);
 QX_API int qx_VectorList_next(qx_VectorList *list);
@@ -109,18 +116,20 @@ QX_API qx_Vector *qx_VectorList_getCurr(const qx_VectorList *list);
 
 /* --- travel lists and the registry -------------------------------------- */
 
+/* A new empty list; free it with qx_PointTravelList_destroy. */
 QX_API qx_PointTravelList *qx_PointTravelList_create(void);
 /* A new node holding a copy of the point and the label; null for a null
    point or when memory runs out.  `unused` is not read. */
 QX_API qx_PointTravelNode *qx_PointTravelNode_create(const qx_Point *point, const qx_wchar *label,
                                                      const void *unused, int32_t value);
-QX_API void qx_PointTravelNode_destroy(qx_PointTravelNode *node);
-/* The list takes over the node. */
+QX_API void qx_PointTravelNode_destroy(qx_PointTravelNode *node); /* only for a node in no list */
+/* The list takes over the node: 1, or 0 (the node is still the caller's). */
 QX_API int qx_PointTravelList_insEnd(qx_PointTravelList *list, qx_PointTravelNode *node);
-QX_API qx_PointTravelNode *qx_PointTravelList_getCurr(const qx_PointTravelList *list);
-/* Releases every node and the list. */
+QX_API qx_PointTravelNode *qx_PointTravelList_getCurr(const qx_PointTravelList *list); /* the list's node, or null */
+/* Releases every node and the list: 1, or 0 for null. */
 QX_API int qx_PointTravelList_destroy(qx_PointTravelList *list);
 
+/* The linked list's own navigation under this family's names. */
 QX_API int qx_PointTravelList_start(qx_PointTravelList *list);
 QX_API int qx_PointTravelList_end(qx_PointTravelList *list);
 QX_API int qx_PointTravelList_next(qx_PointTravelList *list);

@@ -31,9 +31,10 @@ typedef struct qx_Matrix {
 
 /* --- n-tuples ----------------------------------------------------------- */
 
-/* n zeros; null for a negative n or when memory runs out. */
+/* A new n-tuple of n zeros from qx_Malloc (free with qx_Ntuple_destroy);
+   null for a negative n or when memory runs out. */
 QX_API qx_Ntuple *qx_Ntuple_create(int n);
-QX_API void qx_Ntuple_destroy(qx_Ntuple *t);
+QX_API void qx_Ntuple_destroy(qx_Ntuple *t); /* frees the elements and the record; null ignored */
 QX_API int qx_Ntuple_setElement(qx_Ntuple *t, int i, double value);
 QX_API int qx_Ntuple_getElement(double *out, const qx_Ntuple *t, int i);
 /* New 3-tuple (x, y, z) that the caller destroys. */
@@ -50,9 +51,10 @@ QX_API int qx_Ntuple_subtract(qx_Ntuple *out, const qx_Ntuple *a, const qx_Ntupl
 /* --- matrices ----------------------------------------------------------- */
 
 /* Ones on the diagonal (j, j) for every j below both sizes, zeros elsewhere;
-   null for a negative size or when memory runs out. */
+   null for a negative size or when memory runs out.  Free it with
+   qx_Matrix_destroy. */
 QX_API qx_Matrix *qx_Matrix_create(int rows, int columns);
-QX_API void qx_Matrix_destroy(qx_Matrix *m);
+QX_API void qx_Matrix_destroy(qx_Matrix *m); /* frees every column and the record; null ignored */
 QX_API int qx_Matrix_numberRows(int *out, const qx_Matrix *m);
 QX_API int qx_Matrix_numberColumns(int *out, const qx_Matrix *m);
 QX_API int qx_Matrix_getElement(double *out, const qx_Matrix *m, int row, int column);

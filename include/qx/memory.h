@@ -17,11 +17,12 @@ QX_API void qx_MemoryManager_set(qx_AllocFn alloc, qx_ReallocFn realloc_fn,
                                  qx_CallocFn calloc_fn, qx_FreeFn free_fn);
 
 /* Each returns null on failure, after composing a translated failure message
-   ("Unable to allocate 24 bytes of memory") in a library-owned buffer. */
+   ("Unable to allocate 24 bytes of memory") in a library-owned buffer.
+   Whatever the library hands out "from qx_Malloc" goes back through qx_Free. */
 QX_API void *qx_Malloc(size_t size);
-QX_API void *qx_Realloc(void *block, size_t size);
-QX_API void *qx_Calloc(size_t count, size_t size);
-QX_API void qx_Free(void *block);
+QX_API void *qx_Realloc(void *block, size_t size); /* a null block allocates anew */
+QX_API void *qx_Calloc(size_t count, size_t size); /* zeroed */
+QX_API void qx_Free(void *block);                  /* through the free hook; null ignored */
 
 /* Kept for compatibility; both do nothing. */
 QX_API void qx_Memory_clear(void);

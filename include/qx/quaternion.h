@@ -60,6 +60,9 @@ QX_API int qx_Quaternion_fromRotAxisAndAngle(qx_Quaternion *out, const qx_Vector
                                              double angle);
 
 /* New ray holding copies of both records; released with qx_Ray_destroy. */
+/* A new ray (plane) holding copies of the point and vector (normal), from
+   qx_Malloc; null for a null argument or no memory.  Free with the family's
+   destroy, which ignores null. */
 QX_API qx_Ray *qx_Ray_create(const qx_Point *point, const qx_Vector *vector);
 QX_API void qx_Ray_destroy(qx_Ray *ray);
 QX_API int qx_Ray_set(qx_Ray *ray, const qx_Point *point, const qx_Vector *vector);

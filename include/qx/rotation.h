@@ -24,8 +24,8 @@ typedef struct qx_Matrix qx_TMatrix;
 
 /* --- rotation matrices -------------------------------------------------- */
 
-QX_API qx_RotMatrix *qx_RotMatrix_create(void);
-QX_API void qx_RotMatrix_destroy(qx_RotMatrix *m);
+QX_API qx_RotMatrix *qx_RotMatrix_create(void); /* 3 x 3 identity; free with qx_RotMatrix_destroy */
+QX_API void qx_RotMatrix_destroy(qx_RotMatrix *m); /* null ignored */
 /* Nine values, row by row. */
 QX_API int qx_RotMatrix_set(qx_RotMatrix *m, double m00, double m01, double m02, double m10,
                             double m11, double m12, double m20, double m21, double m22);
@@ -76,8 +76,8 @@ QX_API int qx_RotMatrix_equal(const qx_RotMatrix *a, const qx_RotMatrix *b);
 
 /* --- transformation matrices -------------------------------------------- */
 
-QX_API qx_TMatrix *qx_TMatrix_create(void);
-QX_API void qx_TMatrix_destroy(qx_TMatrix *t);
+QX_API qx_TMatrix *qx_TMatrix_create(void); /* 4 x 4 identity; free with qx_TMatrix_destroy */
+QX_API void qx_TMatrix_destroy(qx_TMatrix *t); /* null ignored */
 /* Rows 0 to 2, four values each; row 3 becomes (0, 0, 0, 1). */
 QX_API int qx_TMatrix_set(qx_TMatrix *t, double m00, double m01, double m02, double m03,
                           double m10, double m11, double m12, double m13, double m20, double m21,

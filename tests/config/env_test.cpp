@@ -3,6 +3,7 @@
 // Windows-style INI files; ';' lists.  qx.ini is a real file in a folder of
 // each test's own, read through the application component.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include "config/expand.h"
 #include "port/com.h"
@@ -189,6 +190,50 @@ TEST(EnvSplit, TrimsPartsAndSkipsEmptyOnes) {
   std::vector<std::string> parts = lines_of(qx_Env_split(long_text.c_str()));
   ASSERT_EQ(parts.size(), 2u) << "the first 1024 characters count";
   EXPECT_EQ(parts[1].size(), 23u);
+}
+
+// The qx program's view: each variable with its source, and every directory
+// with where it came from, without making anything.
+struct ToolRun {
+  int status = -1;
+  std::string out;
+};
+
+ToolRun qx_env(const std::string& cwd, const std::string& args) {
+  std::string cmd = "cd '" + cwd + "' && '" + std::string(QX_TOOL_PATH) + "' env " + args + " 2>&1";
+  ToolRun run;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return run;
+  char buf[4096];
+  for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
+  int status = ::pclose(p);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+TEST(EnvCommand, ShowsValuesDirectoriesAndTheirSources) {
+  if (!std::filesystem::exists(QX_TOOL_PATH)) GTEST_SKIP() << "the qx program is not built";
+  TempDir cfg, work;
+  qxtest::write_file(cfg.file("qx.ini"),
+                     "[GENERAL]\nQV=" + work.path() + "/Net\nQX_DEV_BIN_DIR=d:\\dev\n");
+  ScopedEnv config("QX_CONFIG_DIR", cfg.path());
+  ScopedEnv only_env("QX_TEST_ONLY_ENV", "from the environment");
+
+  ToolRun all = qx_env(work.path(), "--all");
+  EXPECT_EQ(all.status, 0) << all.out;
+  for (const char* expected : {"QV from qx.ini", "default: network", "default: local + qvtmp",
+                               "QX_DEV_BIN_DIR from qx.ini", "d:\\dev\\"})
+    EXPECT_NE(all.out.find(expected), std::string::npos) << expected << "\n" << all.out;
+  EXPECT_FALSE(std::filesystem::exists(work.file("net/qvtmp"))) << "looking makes nothing";
+
+  ToolRun qv = qx_env(work.path(), "qv");
+  EXPECT_EQ(qv.out, work.path() + "/Net\t(qx.ini)\n");
+  EXPECT_EQ(qx_env(work.path(), "QX_TEST_ONLY_ENV").out, "from the environment\t(environment)\n");
+  EXPECT_EQ(qx_env(work.path(), "'<%QX_TEST_ONLY_ENV%|%nothing%>'").out,
+            "<from the environment|>\n");
+  EXPECT_EQ(qx_env(work.path(), "NOT_SET_ANYWHERE").status, 1);
+  EXPECT_EQ(qx_env(work.path(), "").status, 2);
+  EXPECT_EQ(qx_env(work.path(), "a b").status, 2);
 }
 
 }  // namespace

@@ -77,14 +77,16 @@ typedef struct qx_FldNode {
 
 /* --- the list and its cursor (the linked list's own operations) --------- */
 QX_API int qx_FldList_start(qx_FldList *list);
-QX_API int qx_FldList_next(qx_FldList *list);
+QX_API int qx_FldList_next(qx_FldList *list); /* 1 while on a field (see qx/lnklist.h) */
 QX_API int qx_FldList_prev(qx_FldList *list);
 QX_API int qx_FldList_eol(const qx_FldList *list);   /* non-zero past the end or when empty */
-QX_API qx_FldNode *qx_FldList_curr(const qx_FldList *list);
-QX_API int qx_FldList_count(const qx_FldList *list);
+QX_API qx_FldNode *qx_FldList_curr(const qx_FldList *list); /* the list's own node, or null */
+QX_API int qx_FldList_count(const qx_FldList *list); /* fields at the top level */
 
 /* --- making nodes: the node is in no list; null when memory runs out ----
-   A null point or vector argument stores (0, 0, 0). */
+   A null point or vector argument stores (0, 0, 0).  The name and text are
+   copied.  Free a node that never joined a list with
+   qx_FldList_destroyNode. */
 QX_API qx_FldNode *qx_FldList_newChar(const qx_wchar *name, const qx_wchar *text);
 QX_API qx_FldNode *qx_FldList_newHandle(const qx_wchar *name, const qx_wchar *handle);
 QX_API qx_FldNode *qx_FldList_newInt(const qx_wchar *name, int32_t value);
@@ -145,6 +147,7 @@ QX_API int qx_FldList_getChar(qx_FldList *list, const qx_wchar *name, qx_wchar *
 QX_API int qx_FldList_getReal(qx_FldList *list, const qx_wchar *name, double *value);
 QX_API int qx_FldList_getInt(qx_FldList *list, const qx_wchar *name, int32_t *value);
 QX_API int qx_FldList_getLong(qx_FldList *list, const qx_wchar *name, long *value);
+/* Any of the four point kinds; `flag` is not read.  getVector is the same. */
 QX_API int qx_FldList_getPoint(qx_FldList *list, const qx_wchar *name, qx_Point *point, int flag);
 QX_API int qx_FldList_getVector(qx_FldList *list, const qx_wchar *name, qx_Vector *vector);
 QX_API int qx_FldList_getHandle(qx_FldList *list, const qx_wchar *name, qx_wchar *buffer,
@@ -172,8 +175,10 @@ QX_API int qx_FldList_modUnknown(qx_FldList *list, const qx_wchar *name);
    currReal converts text with result 1; currInt and currLong do not
    convert text.  currList hands out the nested list or string list itself
    and gives -3 (not -1) without a current field. */
+/* The whole name into buffer, whose room is the caller's concern (names are
+   as long as they were given). */
 QX_API int qx_FldList_currFldname(qx_FldList *list, qx_wchar *buffer);
-QX_API int qx_FldList_currFldtype(qx_FldList *list, qx_wchar *type);
+QX_API int qx_FldList_currFldtype(qx_FldList *list, qx_wchar *type); /* the type letter */
 QX_API int qx_FldList_currChar(qx_FldList *list, qx_wchar *buffer, int size);
 QX_API int qx_FldList_currReal(qx_FldList *list, double *value);
 QX_API int qx_FldList_currInt(qx_FldList *list, int32_t *value);
@@ -215,8 +220,8 @@ QX_API qx_FldNode *qx_FldList_convertNodeToList(qx_FldList *list, const qx_wchar
 /* --- removing ------------------------------------------------------------ */
 /* Frees the name, the value (text, nested list, string list) and the node. */
 QX_API void qx_FldList_destroyNode(qx_FldNode *node);
-QX_API int qx_FldList_destroy(qx_FldList *list);
-QX_API int qx_FldList_delCurr(qx_FldList *list);
+QX_API int qx_FldList_destroy(qx_FldList *list); /* every node as destroyNode, then the list: 1, or 0 */
+QX_API int qx_FldList_delCurr(qx_FldList *list); /* frees the current field: 1, or 0 */
 /* 1 when the first field of the name was deleted; 0 otherwise. */
 QX_API int qx_FldList_delFld(qx_FldList *list, const qx_wchar *name);
 

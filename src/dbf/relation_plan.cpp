@@ -1,0 +1,235 @@
+// Matching records from tags: where a query compares a tag's key expression
+// with a constant (=, #, <>, <, <=, >, >=), the tag gives the records of the
+// matching key range without reading a record; .AND. intersects what its
+// sides give and .OR. unites it.  A side no tag can answer leaves an .AND.
+// with the other side's records as candidates, which the walk then tests
+// one by one; an .OR. with such a side gets nothing from the tags.
+//
+// A tag answers only when its keys are exactly the values of its key
+// expression for every record: no filter, not unique (a unique tag leaves
+// the later records of a key out), and for text keys the expression's full
+// length.
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dbf/cdx.h"
+#include "dbf/error.h"
+#include "dbf/expr_internal.h"
+#include "dbf/relation_internal.h"
+#include "dbf/table_internal.h"
+
+namespace qx::dbf {
+
+namespace {
+
+struct TagKey {
+  Tag* tag;
+  Expr* expr;
+};
+
+bool is_comparison(OpId id) {
+  switch (id) {
+    case OpId::kEqual: case OpId::kNotEqual: case OpId::kGreaterEqual: case OpId::kLessEqual:
+    case OpId::kGreater: case OpId::kLess:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The comparison with its sides swapped: c < K is K > c.
+OpId mirrored(OpId id) {
+  switch (id) {
+    case OpId::kGreaterEqual: return OpId::kLessEqual;
+    case OpId::kLessEqual: return OpId::kGreaterEqual;
+    case OpId::kGreater: return OpId::kLess;
+    case OpId::kLess: return OpId::kGreater;
+    default: return id;
+  }
+}
+
+// Whether instructions [begin, end] of `a` are the whole program of `b`.
+bool same_program(const Expr* a, int begin, int end, const Expr* b) {
+  if (static_cast<int>(b->code.size()) != end - begin + 1) return false;
+  for (int i = begin; i <= end; ++i) {
+    const Instr& x = a->code[static_cast<size_t>(i)];
+    const Instr& y = b->code[static_cast<size_t>(i - begin)];
+    if (x.row != y.row || x.field != y.field || x.length != y.length || x.p1 != y.p1 ||
+        x.p2 != y.p2 || x.number != y.number)
+      return false;
+    OpId id = x.row->id;
+    if (id == OpId::kTextConstant &&
+        a->constants.compare(static_cast<size_t>(x.offset), static_cast<size_t>(x.length),
+                             b->constants, static_cast<size_t>(y.offset),
+                             static_cast<size_t>(y.length)) != 0)
+      return false;
+    if ((id == OpId::kDtoc || id == OpId::kCtod) &&
+        a->constants.compare(static_cast<size_t>(x.p2), static_cast<size_t>(x.p1), b->constants,
+                             static_cast<size_t>(y.p2), static_cast<size_t>(y.p1)) != 0)
+      return false;
+  }
+  return true;
+}
+
+class Planner {
+ public:
+  Planner(Relation* r, long count) : r_(r), count_(count) { parse_tag_keys(); }
+  ~Planner() {
+    for (TagKey& k : keys_) exprFree(k.expr);
+  }
+  Planner(const Planner&) = delete;
+  Planner& operator=(const Planner&) = delete;
+
+  int rc() const { return rc_; }
+
+  // What the tags say about the subexpression ending at instruction `node`;
+  // false when they cannot say anything.
+  bool plan(int node, TagAnswer* out) {
+    if (rc_ < 0 || keys_.empty()) return false;
+    const Instr& in = code(node);
+    OpId id = in.row->id;
+    if (id == OpId::kAnd || id == OpId::kOr) return plan_logic(node, id == OpId::kAnd, out);
+    if (is_comparison(id)) return plan_comparison(node, id, out);
+    return false;
+  }
+
+ private:
+  const Instr& code(int i) const { return r_->expr->code[static_cast<size_t>(i)]; }
+  int right_of(int node) const { return node - 1; }
+  int left_of(int node) const { return code(node - 1).start - 1; }
+
+  // The key expressions of the tags that can answer, parsed quietly: a tag
+  // whose expression does not parse is just of no help.
+  void parse_tag_keys() {
+    Table* t = r_->table;
+    Engine* e = t->engine;
+    int report = e->reportExpressionFailure;
+    int last = e->lastError;
+    e->reportExpressionFailure = 0;
+    for (Tag* tag = tagNext(t, nullptr); tag; tag = tagNext(t, tag)) {
+      const char* filter = tagFilterSource(tag);
+      if ((filter && *filter) || tagUnique(tag)) continue;
+      Expr* key = exprParse(t, tagExpressionSource(tag));
+      if (!key) continue;
+      char type = exprType(key);
+      bool fits = type == tagKeyType(tag) && (type == 'N' || type == 'D' ||
+                                               (type == 'C' && exprKeyLength(key) == tagKeyLength(tag)));
+      if (fits) keys_.push_back({tag, key});
+      else exprFree(key);
+    }
+    e->reportExpressionFailure = report;
+    e->lastError = last;
+  }
+
+  const TagKey* tag_for(int begin, int end) const {
+    for (const TagKey& k : keys_)
+      if (same_program(r_->expr, begin, end, k.expr)) return &k;
+    return nullptr;
+  }
+
+  bool plan_logic(int node, bool is_and, TagAnswer* out) {
+    TagAnswer left, right;
+    bool has_left = plan(left_of(node), &left);
+    bool has_right = plan(right_of(node), &right);
+    if (rc_ < 0) return false;
+    if (is_and) {
+      if (!has_left && !has_right) return false;
+      if (!has_left || !has_right) {
+        *out = std::move(has_left ? left : right);
+        out->exact = false;
+        return true;
+      }
+      left.records.intersect(right.records);
+    } else {
+      if (!has_left || !has_right) return false;
+      left.records.unite(right.records);
+    }
+    out->records = std::move(left.records);
+    out->exact = left.exact && right.exact;
+    return true;
+  }
+
+  bool is_constant(int begin, int end) const {
+    for (int i = begin; i <= end; ++i)
+      if (code(i).depends & kOnRecord) return false;
+    return true;
+  }
+
+  bool plan_comparison(int node, OpId id, TagAnswer* out) {
+    int right_end = right_of(node), right_begin = code(right_end).start;
+    int left_end = left_of(node), left_begin = code(left_end).start;
+    const TagKey* key = nullptr;
+    int constant_begin = 0, constant_end = 0;
+    if (is_constant(right_begin, right_end)) {
+      key = tag_for(left_begin, left_end);
+      constant_begin = right_begin;
+      constant_end = right_end;
+    } else if (is_constant(left_begin, left_end) && code(left_end).type != ValueType::kText) {
+      // A text constant on the left compares over the key's own length,
+      // which a range of the tag does not express.
+      key = tag_for(right_begin, right_end);
+      constant_begin = left_begin;
+      constant_end = left_end;
+      id = mirrored(id);
+    }
+    if (!key) return false;
+    const Value& v = expr_run(r_->expr, constant_begin, constant_end + 1);
+    KeyBound bound{nullptr, 0, v.number, true};
+    std::string text;
+    if (code(constant_end).type == ValueType::kText) {
+      text.assign(v.text, static_cast<size_t>(v.length));
+      // The tag compares over the constant's length as the expression does,
+      // within the key's length.
+      if (text.empty() || static_cast<int>(text.size()) > tagKeyLength(key->tag)) return false;
+      bound.text = text.c_str();
+      bound.length = static_cast<int>(text.size());
+    } else if (std::isnan(v.number)) {
+      return false;
+    }
+    out->records.reset(count_, false);
+    out->exact = true;
+    KeyBound open = bound;
+    open.inclusive = false;
+    switch (id) {
+      case OpId::kEqual: return range(key, &bound, &bound, out);
+      case OpId::kGreaterEqual: return range(key, &bound, nullptr, out);
+      case OpId::kGreater: return range(key, &open, nullptr, out);
+      case OpId::kLessEqual: return range(key, nullptr, &bound, out);
+      case OpId::kLess: return range(key, nullptr, &open, out);
+      case OpId::kNotEqual: return range(key, nullptr, &open, out) && range(key, &open, nullptr, out);
+      default: return false;
+    }
+  }
+
+  // Adds the records of the key range to *out.
+  bool range(const TagKey* key, const KeyBound* low, const KeyBound* high, TagAnswer* out) {
+    records_.clear();
+    int rc = tagRecordsInRange(r_->table, key->tag, low, high, &records_);
+    if (rc != 0) {
+      // A tag that is locked by another user is passed by; an error stops.
+      if (rc < 0) rc_ = rc;
+      return false;
+    }
+    for (long n : records_) out->records.add(n);
+    return true;
+  }
+
+  Relation* r_;
+  long count_;
+  std::vector<TagKey> keys_;
+  std::vector<long> records_;
+  int rc_ = 0;
+};
+
+}  // namespace
+
+bool answer_from_tags(Relation* r, long count, TagAnswer* answer, int* rc) {
+  Planner planner(r, count);
+  bool answered = planner.plan(static_cast<int>(r->expr->code.size()) - 1, answer);
+  *rc = planner.rc();
+  return answered && planner.rc() == 0;
+}
+
+}  // namespace qx::dbf

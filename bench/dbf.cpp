@@ -44,7 +44,7 @@ void appendRecords(Table* t, long count) {
   Field* qty = dbfFieldByName(t, "QTY");
   Field* due = dbfFieldByName(t, "DUE");
   Field* ok = dbfFieldByName(t, "OK");
-  long day = dateToDay("20000101");
+  long day = date_to_day("20000101");
   for (long i = 0; i < count; ++i) {
     dbfAppendStart(t, 0);
     dbfBlank(t);

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "dbf/table.h"
+#include "dbf/table_internal.h"
 #include "port/alert.h"
 
 namespace {
@@ -54,7 +54,7 @@ void readEverything(Table* t) {
       fldString(f);
       fldDouble(f);
       fldInt(f);
-      memoText(f, memo);
+      fldMemoText(f, memo);
     }
   }
   dbfBottom(t);
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   readEverything(t);
   // Only tables whose header count fits the file are written to, so the
   // fuzzer never makes huge sparse files.
-  uint64_t claimed = t->headerLength + static_cast<uint64_t>(dbfRecordCount(t)) * t->recordLength;
+  uint64_t claimed = t->header_length + static_cast<uint64_t>(dbfRecordCount(t)) * t->record_length;
   dbfClose(t);
   if (claimed > size + 1) return 0;
 
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!t) return 0;
   dbfAppendBlank(t);
   fldAssign(dbfFieldByNumber(t, 1), "fuzz");
-  memoAssign(dbfFieldByNumber(t, 1), "memo");
+  fldAssignMemo(dbfFieldByNumber(t, 1), "memo");
   dbfGo(t, 1);
   dbfDelete(t);
   dbfPack(t);

@@ -1,6 +1,6 @@
 #include "dbf/engine.h"
 
-#include "dbf/table.h"
+#include "dbf/table_internal.h"
 
 namespace qx::dbf {
 
@@ -49,8 +49,8 @@ int engCloseAll(Engine* e) {
 void engShutdown(Engine* e) {
   if (!e) return;
   engCloseAll(e);
-  e->fieldBuffer.clear();
-  e->fieldBuffer.shrink_to_fit();
+  e->field_buffer.clear();
+  e->field_buffer.shrink_to_fit();
   e->initialised = false;
 }
 

@@ -82,7 +82,7 @@ struct Engine {
   // The tables open under this context, in the order they were opened.
   std::list<std::unique_ptr<Table>> tables;
   // The shared buffer of fldString (valid until the next call).
-  std::string fieldBuffer;
+  std::string field_buffer;
   bool initialised = false;
 
   Engine();

@@ -87,7 +87,7 @@ constexpr unsigned kStopIcon = 0x10;     // MB_ICONSTOP
 constexpr unsigned kSystemModal = 0x1000;  // MB_SYSTEMMODAL
 
 // Appends `line` and a line end when the message stays within the limit.
-void appendLine(std::string& message, const char* line) {
+void append_line(std::string& message, const char* line) {
   if (!line) return;
   size_t len = std::strlen(line);
   if (message.size() + len + 1 > kMaxMessage) return;
@@ -95,22 +95,22 @@ void appendLine(std::string& message, const char* line) {
   message += '\n';
 }
 
-std::string numberLine(const char* lead, int code) {
+std::string number_line(const char* lead, int code) {
   std::string line = lead;
   line += " #: ";
-  line += fixedWidth(code, 4);
+  line += fixed_width(code, 4);
   return line;
 }
 
 }  // namespace
 
-const char* errorText(int code) {
+const char* error_text(int code) {
   for (const ErrorEntry& e : kErrorTable)
     if (e.code == code) return e.text;
   return nullptr;
 }
 
-void fixedWidth(char* out, long value, int width) {
+void fixed_width(char* out, long value, int width) {
   bool zeros = width < 0;
   size_t n = static_cast<size_t>(zeros ? -static_cast<long>(width) : width);
   if (n == 0) return;
@@ -133,45 +133,45 @@ void fixedWidth(char* out, long value, int width) {
   if (negative) out[zeros ? 0 : n - 1 - count] = '-';
 }
 
-std::string fixedWidth(long value, int width) {
+std::string fixed_width(long value, int width) {
   std::string s(static_cast<size_t>(width < 0 ? -static_cast<long>(width) : width), ' ');
-  if (!s.empty()) fixedWidth(s.data(), value, width);
+  if (!s.empty()) fixed_width(s.data(), value, width);
   return s;
 }
 
-std::string errorMessage(int code, const char* s1, const char* s2, const char* s3) {
+std::string error_message(int code, const char* s1, const char* s2, const char* s3) {
   std::string message;
-  appendLine(message, numberLine("Error", code).c_str());
-  appendLine(message, errorText(code));
-  appendLine(message, s1);
-  appendLine(message, s2);
-  appendLine(message, s3);
+  append_line(message, number_line("Error", code).c_str());
+  append_line(message, error_text(code));
+  append_line(message, s1);
+  append_line(message, s2);
+  append_line(message, s3);
   return message;
 }
 
-int reportError(Engine* engine, int code, const char* s1, const char* s2, const char* s3) {
+int report_error(Engine* engine, int code, const char* s1, const char* s2, const char* s3) {
   engine->lastError = code;
   if (engine->quietErrors) return code;
   // The engine's texts are 8-bit; the narrow code page of this library is
   // ISO-8859-1, so the conversion for display is a plain widening.
-  std::u16string text = port::widen(errorMessage(code, s1, s2, s3));
+  std::u16string text = port::widen(error_message(code, s1, s2, s3));
   unsigned flags = kStopIcon | (code == kErrMemory ? kSystemModal : 0u);
   if (port::alert(u"TABLE ENGINE ERROR", text, flags) == 0)
     port::fatal_exit(u"Memory Error", 1);
   return code;
 }
 
-void severeError(Engine* engine, int code, const char* detail) {
+void severe_error(Engine* engine, int code, const char* detail) {
   engine->lastError = code;
-  std::string message = "\r\n\r\n" + numberLine("Severe Error Number", code) + "\n";
-  if (const char* t = errorText(code)) appendLine(message, t);
-  appendLine(message, detail);
+  std::string message = "\r\n\r\n" + number_line("Severe Error Number", code) + "\n";
+  if (const char* t = error_text(code)) append_line(message, t);
+  append_line(message, detail);
   std::u16string text = port::widen(message);
   port::alert(u"TABLE ENGINE SEVERE ERROR", text, kStopIcon);
   port::fatal_exit(text, 1);
 }
 
-void exitCheck(Engine* engine) {
+void exit_check(Engine* engine) {
   if (engine->lastError < 0) port::fatal_exit(u"EXITING APPLICATION", 1);
 }
 

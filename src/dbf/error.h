@@ -42,41 +42,41 @@ enum : int {
 };
 
 // The table text of an error number, or null when the table has none.
-const char* errorText(int code);
+const char* error_text(int code);
 
 // Writes `value` right-aligned into `width` characters of `out` (no
 // terminator).  A positive width puts blanks before the first digit and the
 // minus sign just before it; a negative width pads with zeros instead.  A
 // value that does not fit fills the field with asterisks.
-void fixedWidth(char* out, long value, int width);
-std::string fixedWidth(long value, int width);
+void fixed_width(char* out, long value, int width);
+std::string fixed_width(long value, int width);
 
 // The message of the error box: "Error #: " with the number in four
 // characters, the table text and each further text, a line each, as long
 // as the message stays within 256 characters.
-std::string errorMessage(int code, const char* s1, const char* s2, const char* s3);
+std::string error_message(int code, const char* s1, const char* s2, const char* s3);
 
 // Records `code` as the context's last error and shows the error box unless
 // errors are quiet.  Returns `code`.
-int reportError(Engine* engine, int code, const char* s1 = nullptr, const char* s2 = nullptr,
+int report_error(Engine* engine, int code, const char* s1 = nullptr, const char* s2 = nullptr,
                 const char* s3 = nullptr);
 
 // The engine found its own data inconsistent: shows the severe error box
 // and ends the process.
-[[noreturn]] void severeError(Engine* engine, int code, const char* detail);
+[[noreturn]] void severe_error(Engine* engine, int code, const char* detail);
 
 // Ends the process with "EXITING APPLICATION" when the context is in error.
-void exitCheck(Engine* engine);
+void exit_check(Engine* engine);
 
 // True when lastError is negative: opens, creates and reads refuse to work.
-inline bool inError(const Engine* engine);
+inline bool in_error(const Engine* engine);
 
 }  // namespace qx::dbf
 
 #include "dbf/engine.h"
 
 namespace qx::dbf {
-inline bool inError(const Engine* engine) { return engine->lastError < 0; }
+inline bool in_error(const Engine* engine) { return engine->lastError < 0; }
 }  // namespace qx::dbf
 
 #endif  // QX_DBF_ERROR_H

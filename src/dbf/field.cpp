@@ -9,27 +9,28 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/coding.h"
 #include "dbf/error.h"
-#include "dbf/table.h"
+#include "dbf/table_internal.h"
 #include "qx/dbf.h"
 
 namespace qx::dbf {
 
 namespace {
 
-char* valueOf(Field* f) { return &f->table->record[f->offset]; }
+char* value_of(Field* f) { return &f->table->record[f->offset]; }
 
-bool storesRefused(const Field* f) { return !f || !f->table || inError(f->table->engine); }
+bool stores_refused(const Field* f) { return !f || !f->table || in_error(f->table->engine); }
 
-void markChanged(Field* f) { f->table->recordChanged = true; }
+void mark_changed(Field* f) { f->table->record_changed = true; }
 
-bool allDigits(const char* p, size_t n) {
+bool all_digits(const char* p, size_t n) {
   for (size_t i = 0; i < n; ++i)
     if (p[i] < '0' || p[i] > '9') return false;
   return true;
 }
 
-int digitsValue(const char* p, size_t n) {
+int digits_value(const char* p, size_t n) {
   int v = 0;
   for (size_t i = 0; i < n; ++i) v = v * 10 + (p[i] - '0');
   return v;
@@ -37,7 +38,7 @@ int digitsValue(const char* p, size_t n) {
 
 }  // namespace
 
-void normaliseField(char type, int width, int decimals, unsigned* outWidth,
+void normalise_field(char type, int width, int decimals, unsigned* outWidth,
                     unsigned* outDecimals) {
   unsigned w = width > 0 ? static_cast<unsigned>(width) : 0;
   unsigned d = decimals > 0 ? static_cast<unsigned>(decimals) : 0;
@@ -54,20 +55,22 @@ void normaliseField(char type, int width, int decimals, unsigned* outWidth,
 
 const char* fldName(const Field* f) { return f ? f->name : ""; }
 int fldType(const Field* f) { return !f ? 0 : f->type == 'F' ? 'N' : f->type; }
+int fldStoredType(const Field* f) { return f ? f->type : 0; }
+bool fldIsMemo(const Field* f) { return f && f->memo >= 0; }
 int fldWidth(const Field* f) { return f ? static_cast<int>(f->width) : 0; }
 int fldDecimals(const Field* f) { return f ? static_cast<int>(f->decimals) : 0; }
 
 char* fldString(Field* f) {
   if (!f || !f->table) return nullptr;
-  std::string& buffer = f->table->engine->fieldBuffer;
-  buffer.assign(valueOf(f), f->width);
+  std::string& buffer = f->table->engine->field_buffer;
+  buffer.assign(value_of(f), f->width);
   return buffer.data();
 }
 
 int fldCopy(Field* f, char* buffer, int size) {
   if (!f || !buffer || size <= 0) return 0;
   size_t n = std::min<size_t>(f->width, static_cast<size_t>(size - 1));
-  std::memcpy(buffer, valueOf(f), n);
+  std::memcpy(buffer, value_of(f), n);
   buffer[n] = 0;
   return static_cast<int>(n);
 }
@@ -76,17 +79,14 @@ namespace {
 
 // Binary integers (I, 4 bytes) and currency (Y, 8 bytes in ten-thousandths)
 // of later tables, little-endian.
-bool binaryNumber(const Field* f, double* value) {
+bool binary_number(const Field* f, double* value) {
   const auto* p = reinterpret_cast<const unsigned char*>(&f->table->record[f->offset]);
   if (f->type == 'I' && f->width == 4) {
-    *value = static_cast<int32_t>(p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
-                                  (uint32_t{p[3]} << 24));
+    *value = static_cast<int32_t>(coding::get32le(p));
     return true;
   }
   if (f->type == 'Y' && f->width == 8) {
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-    *value = static_cast<double>(static_cast<int64_t>(v)) / 10000.0;
+    *value = static_cast<double>(static_cast<int64_t>(coding::get64le(p))) / 10000.0;
     return true;
   }
   return false;
@@ -96,27 +96,27 @@ bool binaryNumber(const Field* f, double* value) {
 
 double fldDouble(Field* f) {
   if (!f || !f->table) return 0.0;
-  if (f->type == 'D') return static_cast<double>(dateToDay(valueOf(f)));
+  if (f->type == 'D') return static_cast<double>(date_to_day(value_of(f)));
   double binary;
-  if (binaryNumber(f, &binary)) return binary;
-  return textToDouble(valueOf(f), static_cast<int>(f->width));
+  if (binary_number(f, &binary)) return binary;
+  return textToDouble(value_of(f), static_cast<int>(f->width));
 }
 
 int fldInt(Field* f) {
-  if (!f || !f->table || inError(f->table->engine)) return -1;
+  if (!f || !f->table || in_error(f->table->engine)) return -1;
   double binary;
-  if (binaryNumber(f, &binary))
+  if (binary_number(f, &binary))
     return static_cast<int>(std::clamp(binary, double{INT32_MIN}, double{INT32_MAX}));
-  return textToInt(valueOf(f), static_cast<int>(f->width));
+  return textToInt(value_of(f), static_cast<int>(f->width));
 }
 
 int fldAssignN(Field* f, const char* text, size_t length) {
-  if (storesRefused(f)) return -1;
-  char* dst = valueOf(f);
+  if (stores_refused(f)) return -1;
+  char* dst = value_of(f);
   size_t n = text ? std::min<size_t>(length, f->width) : 0;
   if (n) std::memcpy(dst, text, n);
   std::memset(dst + n, ' ', f->width - n);
-  markChanged(f);
+  mark_changed(f);
   return 0;
 }
 
@@ -125,15 +125,15 @@ int fldAssign(Field* f, const char* text) {
 }
 
 int fldAssignChar(Field* f, int character) {
-  if (storesRefused(f)) return -1;
-  char* dst = valueOf(f);
+  if (stores_refused(f)) return -1;
+  char* dst = value_of(f);
   std::memset(dst, ' ', f->width);
   if (f->width) dst[0] = static_cast<char>(character);
-  markChanged(f);
+  mark_changed(f);
   return 0;
 }
 
-void formatNumber(char* out, unsigned width, unsigned decimals, double value) {
+void format_number(char* out, unsigned width, unsigned decimals, double value) {
   if (width == 0) return;
   unsigned places = std::min({decimals, 15u, width - 1});
   if (!std::isfinite(value)) {
@@ -157,25 +157,25 @@ void formatNumber(char* out, unsigned width, unsigned decimals, double value) {
 }
 
 int fldAssignDouble(Field* f, double value) {
-  if (storesRefused(f)) return -1;
-  char* dst = valueOf(f);
+  if (stores_refused(f)) return -1;
+  char* dst = value_of(f);
   if (f->type == 'D') {
     char date[8];
-    dayToDate(static_cast<long>(value), date);
+    day_to_date(static_cast<long>(value), date);
     std::memset(dst, ' ', f->width);
     std::memcpy(dst, date, std::min<size_t>(8, f->width));
   } else {
-    formatNumber(dst, f->width, f->decimals, value);
+    format_number(dst, f->width, f->decimals, value);
   }
-  markChanged(f);
+  mark_changed(f);
   return 0;
 }
 
 int fldAssignInt(Field* f, int value) {
-  if (storesRefused(f)) return -1;
+  if (stores_refused(f)) return -1;
   if (f->decimals != 0) return fldAssignDouble(f, value);
-  if (f->width) fixedWidth(valueOf(f), value, static_cast<int>(f->width));
-  markChanged(f);
+  if (f->width) fixed_width(value_of(f), value, static_cast<int>(f->width));
+  mark_changed(f);
   return 0;
 }
 
@@ -201,9 +201,9 @@ int textToInt(const char* text, int length) {
   return static_cast<int>(std::clamp<long>(v, INT32_MIN, INT32_MAX));
 }
 
-long dateToDay(const char* p) {
-  if (!allDigits(p, 8)) return 0;
-  int y = digitsValue(p, 4), m = digitsValue(p + 4, 2), d = digitsValue(p + 6, 2);
+long date_to_day(const char* p) {
+  if (!all_digits(p, 8)) return 0;
+  int y = digits_value(p, 4), m = digits_value(p + 4, 2), d = digits_value(p + 6, 2);
   if (m < 1 || m > 12 || d < 1 || d > 31) return 0;
   long a = (14 - m) / 12;
   long y2 = y + 4800 - a;
@@ -211,7 +211,7 @@ long dateToDay(const char* p) {
   return d + (153 * m2 + 2) / 5 + 365 * y2 + y2 / 4 - y2 / 100 + y2 / 400 - 32045;
 }
 
-void dayToDate(long day, char* out) {
+void day_to_date(long day, char* out) {
   if (day <= 0 || day > 5373484) {  // up to 9999-12-31
     std::memset(out, ' ', 8);
     return;

@@ -11,15 +11,7 @@ namespace qx::dbf {
 
 struct Table;
 
-struct Field {
-  char name[11] = {};  // at most 10 characters, upper case
-  unsigned width = 0;
-  unsigned decimals = 0;
-  char type = 'C';
-  unsigned offset = 0;  // in the record; the first field starts at 1
-  Table* table = nullptr;
-  int memo = -1;  // index of the memo entry for M, G and B fields
-};
+struct Field;
 
 // The entry of a field for table creation; a null name ends the list.
 struct FieldInfo {
@@ -32,12 +24,16 @@ struct FieldInfo {
 // Width and decimals that a field of `type` takes in the record, given the
 // asked width and decimals (D 8, L 1, M/G/B 10; C up to 65535).  Letters
 // outside the known types take no room.
-void normaliseField(char type, int width, int decimals, unsigned* outWidth,
+void normalise_field(char type, int width, int decimals, unsigned* outWidth,
                     unsigned* outDecimals);
 
 const char* fldName(const Field* f);
 // The type letter, F reported as N.
 int fldType(const Field* f);
+// The type letter as the header stores it (F stays F).
+int fldStoredType(const Field* f);
+// True for memo fields (M, G and B), whose record bytes hold a block number.
+bool fldIsMemo(const Field* f);
 int fldWidth(const Field* f);
 int fldDecimals(const Field* f);
 
@@ -56,6 +52,12 @@ int fldAssignDouble(Field* f, double value);
 int fldAssignInt(Field* f, int value);
 int fldAssignChar(Field* f, int character);
 
+// The memo contents of the current record (empty for a field that is no
+// memo); 0 or an error.
+int fldMemoText(Field* f, std::string& contents);
+// Stores memo contents, written to the memo file with the record; 0 or -1.
+int fldAssignMemo(Field* f, const std::string& contents);
+
 // Text to number conversions over at most the first `length` characters.
 double textToDouble(const char* text, int length);
 int textToInt(const char* text, int length);
@@ -63,12 +65,12 @@ long textToLong(const char* text, int length);
 
 // Julian day numbers of CCYYMMDD dates (2000-01-01 is 2451545); a blank or
 // impossible date gives 0, and 0 or less gives eight blanks back.
-long dateToDay(const char* ccyymmdd);
-void dayToDate(long day, char* ccyymmdd);
+long date_to_day(const char* ccyymmdd);
+void day_to_date(long day, char* ccyymmdd);
 
 // Formats `value` in `width` characters with `decimals` places, right-
 // aligned; asterisks when it does not fit.
-void formatNumber(char* out, unsigned width, unsigned decimals, double value);
+void format_number(char* out, unsigned width, unsigned decimals, double value);
 
 }  // namespace qx::dbf
 

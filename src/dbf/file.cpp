@@ -11,16 +11,16 @@ namespace qx::dbf {
 
 namespace {
 
-uint32_t accessOf(const Engine* e) {
+uint32_t access_of(const Engine* e) {
   return e->readOnlyAccess == 1 ? port::kGenericRead : port::kGenericRead | port::kGenericWrite;
 }
 
-uint32_t shareOf(const Engine* e) {
+uint32_t share_of(const Engine* e) {
   return e->exclusiveAccess ? 0u : port::kShareRead | port::kShareWrite;
 }
 
 // Opening or creating starts afresh unless the context is in error.
-bool mayStart(Engine* e) {
+bool may_start(Engine* e) {
   if (e->lastError < 0) return false;
   e->lastError = 0;
   return true;
@@ -30,7 +30,7 @@ void adopt(File& file, Engine* e, const std::string& name, port::WinFile handle)
   file.engine = e;
   file.name = name;
   file.handle = std::move(handle);
-  file.readOnly = e->readOnlyAccess == 1;
+  file.read_only = e->readOnlyAccess == 1;
   file.exclusive = e->exclusiveAccess != 0;
 }
 
@@ -39,13 +39,13 @@ void adopt(File& file, Engine* e, const std::string& name, port::WinFile handle)
 // is tried again every few milliseconds, so a lock that a neighbour holds
 // only for a moment is had at once, while lockRetries keeps its meaning of
 // roughly "seconds to wait".
-int lockWithRetries(File& file, uint64_t offset, uint64_t length) {
+int lock_with_retries(File& file, uint64_t offset, uint64_t length) {
   Engine* e = file.engine;
   int attempts = e->lockRetries == 0 ? 1 : e->lockRetries;
   for (;;) {
     if (file.handle.lock(offset, length)) return 0;
     if (file.handle.error() != port::kErrorLockViolation)
-      return reportError(e, kErrLock, file.name.c_str());
+      return report_error(e, kErrLock, file.name.c_str());
     if (attempts == 1) {
       e->lastError = kLocked;
       return kLocked;
@@ -57,7 +57,7 @@ int lockWithRetries(File& file, uint64_t offset, uint64_t length) {
       port::sleep_ms(pause);
       if (file.handle.lock(offset, length)) return 0;
       if (file.handle.error() != port::kErrorLockViolation)
-        return reportError(e, kErrLock, file.name.c_str());
+        return report_error(e, kErrLock, file.name.c_str());
       if (pause < 16) pause *= 2;
     }
   }
@@ -65,76 +65,76 @@ int lockWithRetries(File& file, uint64_t offset, uint64_t length) {
 
 constexpr size_t kReadAheadSize = 32768;
 
-void dropReadAhead(File& file) { file.ahead.size = 0; }
+void drop_read_ahead(File& file) { file.ahead.size = 0; }
 
 }  // namespace
 
-std::string nativeName(const std::string& name) { return port::native_path_latin1(name); }
+std::string native_name(const std::string& name) { return port::native_path_latin1(name); }
 
-int fileOpen(Engine* e, File& file, const std::string& name) {
-  if (!mayStart(e)) return -1;
-  port::WinFile h = port::WinFile::open(nativeName(name), accessOf(e), shareOf(e),
+int file_open(Engine* e, File& file, const std::string& name) {
+  if (!may_start(e)) return -1;
+  port::WinFile h = port::WinFile::open(native_name(name), access_of(e), share_of(e),
                                         port::Disposition::kOpenExisting);
   if (!h.is_open()) {
     if (!e->reportOpenFailure) {
       e->lastError = kNoOpen;
       return kNoOpen;
     }
-    return reportError(e, kErrOpen, "File Name:", name.c_str());
+    return report_error(e, kErrOpen, "File Name:", name.c_str());
   }
   adopt(file, e, name, std::move(h));
   return 0;
 }
 
-int fileCreate(Engine* e, File& file, const std::string& name) {
-  if (!mayStart(e)) return -1;
+int file_create(Engine* e, File& file, const std::string& name) {
+  if (!may_start(e)) return -1;
   auto disposition =
       e->refuseOverwrite ? port::Disposition::kCreateNew : port::Disposition::kCreateAlways;
   // A file is always created for writing, whatever readOnlyAccess says.
-  port::WinFile h = port::WinFile::open(nativeName(name),
-                                        port::kGenericRead | port::kGenericWrite, shareOf(e),
+  port::WinFile h = port::WinFile::open(native_name(name),
+                                        port::kGenericRead | port::kGenericWrite, share_of(e),
                                         disposition);
   if (!h.is_open()) {
     if (!e->reportCreateFailure) {
       e->lastError = kNoCreate;
       return kNoCreate;
     }
-    return reportError(e, kErrCreate, "File Name:", name.c_str());
+    return report_error(e, kErrCreate, "File Name:", name.c_str());
   }
   adopt(file, e, name, std::move(h));
-  file.readOnly = false;
+  file.read_only = false;
   return 0;
 }
 
-int fileTemp(Engine* e, File& file) {
-  if (!mayStart(e)) return -1;
+int file_temp(Engine* e, File& file) {
+  if (!may_start(e)) return -1;
   // Temporary files are always made new: a name already taken is another
   // process's working file and must not be replaced.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    waitForNextSecond();
-    std::string name = "TEMP" + fixedWidth(static_cast<long>(port::clock_seconds() % 10000), -4) +
+    wait_for_next_second();
+    std::string name = "TEMP" + fixed_width(static_cast<long>(port::clock_seconds() % 10000), -4) +
                        ".TMP";
-    port::WinFile h = port::WinFile::open(nativeName(name),
+    port::WinFile h = port::WinFile::open(native_name(name),
                                           port::kGenericRead | port::kGenericWrite, 0,
                                           port::Disposition::kCreateNew);
     if (h.is_open()) {
       adopt(file, e, name, std::move(h));
-      file.readOnly = false;
+      file.read_only = false;
       file.exclusive = true;
       return 0;
     }
   }
-  return reportError(e, kErrCreate, "Temporary Working File");
+  return report_error(e, kErrCreate, "Temporary Working File");
 }
 
-int fileClose(File& file) {
+int file_close(File& file) {
   file.handle.close();
-  dropReadAhead(file);
+  drop_read_ahead(file);
   file.ahead.data = std::vector<char>();
   return 0;
 }
 
-int64_t fileReadQuiet(File& file, uint64_t offset, void* buffer, size_t size) {
+int64_t file_read_quiet(File& file, uint64_t offset, void* buffer, size_t size) {
   ReadAhead& a = file.ahead;
   if (!file.exclusive || size > kReadAheadSize / 4) return file.handle.read_at(offset, buffer, size);
   bool inside = offset >= a.offset && offset - a.offset <= a.size &&
@@ -155,57 +155,57 @@ int64_t fileReadQuiet(File& file, uint64_t offset, void* buffer, size_t size) {
   return static_cast<int64_t>(n);
 }
 
-int64_t fileRead(File& file, uint64_t offset, void* buffer, size_t size) {
+int64_t file_read(File& file, uint64_t offset, void* buffer, size_t size) {
   int64_t n = file.handle.read_at(offset, buffer, size);
-  if (n < 0) return reportError(file.engine, kErrRead, file.name.c_str());
+  if (n < 0) return report_error(file.engine, kErrRead, file.name.c_str());
   return n;
 }
 
-int fileReadAll(File& file, uint64_t offset, void* buffer, size_t size) {
-  int64_t n = fileRead(file, offset, buffer, size);
+int file_read_all(File& file, uint64_t offset, void* buffer, size_t size) {
+  int64_t n = file_read(file, offset, buffer, size);
   if (n < 0) return static_cast<int>(n);
-  if (static_cast<size_t>(n) != size) return reportError(file.engine, kErrRead, file.name.c_str());
+  if (static_cast<size_t>(n) != size) return report_error(file.engine, kErrRead, file.name.c_str());
   return 0;
 }
 
-int fileWrite(File& file, uint64_t offset, const void* data, size_t size) {
-  dropReadAhead(file);
-  if (file.readOnly || !file.handle.can_write())
-    return reportError(file.engine, kErrParameter, "Attempt to write to a read-only file");
+int file_write(File& file, uint64_t offset, const void* data, size_t size) {
+  drop_read_ahead(file);
+  if (file.read_only || !file.handle.can_write())
+    return report_error(file.engine, kErrParameter, "Attempt to write to a read-only file");
   if (!file.handle.write_at(offset, data, size))
-    return reportError(file.engine, kErrWrite, file.name.c_str());
+    return report_error(file.engine, kErrWrite, file.name.c_str());
   return 0;
 }
 
-int64_t fileLength(File& file) {
+int64_t file_length(File& file) {
   int64_t n = file.handle.length();
-  if (n < 0) severeError(file.engine, kErrLength, "fileLength()");
+  if (n < 0) severe_error(file.engine, kErrLength, "file_length()");
   return n;
 }
 
-int fileSetLength(File& file, uint64_t length) {
-  dropReadAhead(file);
-  if (file.readOnly || !file.handle.can_write())
-    return reportError(file.engine, kErrParameter,
+int file_set_length(File& file, uint64_t length) {
+  drop_read_ahead(file);
+  if (file.read_only || !file.handle.can_write())
+    return report_error(file.engine, kErrParameter,
                        "Attempt to change file length of a read-only file");
   if (!file.handle.set_length(length))
-    return reportError(file.engine, kErrLengthSet, file.name.c_str());
+    return report_error(file.engine, kErrLengthSet, file.name.c_str());
   return 0;
 }
 
-int fileLock(File& file, uint64_t offset, uint64_t length) {
-  if (file.readOnly || file.exclusive) return 0;
-  return lockWithRetries(file, offset, length);
+int file_lock(File& file, uint64_t offset, uint64_t length) {
+  if (file.read_only || file.exclusive) return 0;
+  return lock_with_retries(file, offset, length);
 }
 
-int fileUnlock(File& file, uint64_t offset, uint64_t length) {
-  if (file.readOnly || file.exclusive) return 0;
+int file_unlock(File& file, uint64_t offset, uint64_t length) {
+  if (file.read_only || file.exclusive) return 0;
   if (!file.handle.unlock(offset, length))
-    return reportError(file.engine, kErrUnlock, file.name.c_str());
+    return report_error(file.engine, kErrUnlock, file.name.c_str());
   return 0;
 }
 
-void waitForNextSecond() {
+void wait_for_next_second() {
   int64_t second = port::clock_seconds();
   while (port::clock_seconds() == second) port::sleep_ms(5);
 }

@@ -28,52 +28,52 @@ struct File {
   Engine* engine = nullptr;
   std::string name;  // the name as the engine was given it (8-bit)
   port::WinFile handle;
-  bool readOnly = false;
+  bool read_only = false;
   bool exclusive = false;
   ReadAhead ahead;
 
-  bool isOpen() const { return handle.is_open(); }
+  bool is_open() const { return handle.is_open(); }
 };
 
 // Opens an existing file: 0, or -60 / 70 (see reportOpenFailure), or -1
 // when the context is already in error.
-int fileOpen(Engine* engine, File& file, const std::string& name);
+int file_open(Engine* engine, File& file, const std::string& name);
 // Creates a file (refusing an existing one when refuseOverwrite is on): 0,
 // or -20 / 60 (see reportCreateFailure), or -1 when the context is in error.
-int fileCreate(Engine* engine, File& file, const std::string& name);
+int file_create(Engine* engine, File& file, const std::string& name);
 // Creates a temporary working file "TEMPnnnn.TMP" in the current folder,
 // exclusively; 0 or -20 after 100 failed attempts.
-int fileTemp(Engine* engine, File& file);
+int file_temp(Engine* engine, File& file);
 // Closes the file; 0.
-int fileClose(File& file);
+int file_close(File& file);
 
 // Reads up to `size` bytes at `offset`; the number read, or -70 on error.
-int64_t fileRead(File& file, uint64_t offset, void* buffer, size_t size);
+int64_t file_read(File& file, uint64_t offset, void* buffer, size_t size);
 // Reads up to `size` bytes at `offset` without reporting; the number read,
 // or -1.  A file opened exclusively is read ahead in larger pieces, since no
 // other handle can change it; shared files are always read afresh.
-int64_t fileReadQuiet(File& file, uint64_t offset, void* buffer, size_t size);
+int64_t file_read_quiet(File& file, uint64_t offset, void* buffer, size_t size);
 // Reads exactly `size` bytes: 0, or -70 (short reads included).
-int fileReadAll(File& file, uint64_t offset, void* buffer, size_t size);
+int file_read_all(File& file, uint64_t offset, void* buffer, size_t size);
 // Writes all bytes: 0, -930 on a read-only file, -120 on failure.
-int fileWrite(File& file, uint64_t offset, const void* data, size_t size);
+int file_write(File& file, uint64_t offset, const void* data, size_t size);
 // The file length; a length that cannot be determined is a severe error.
-int64_t fileLength(File& file);
+int64_t file_length(File& file);
 // Cuts or extends the file: 0, -930 read-only, -40 on failure.
-int fileSetLength(File& file, uint64_t length);
+int file_set_length(File& file, uint64_t length);
 
 // Locks a byte range: 0, 50 when the attempts ran out (lockRetries), or -50.
 // Files opened for reading only or exclusively are never locked.
-int fileLock(File& file, uint64_t offset, uint64_t length);
+int file_lock(File& file, uint64_t offset, uint64_t length);
 // Releases a byte range: 0 or -110.
-int fileUnlock(File& file, uint64_t offset, uint64_t length);
+int file_unlock(File& file, uint64_t offset, uint64_t length);
 
 // Waits until the clock's seconds value changes (the pause between lock
 // attempts and between temporary-name attempts).
-void waitForNextSecond();
+void wait_for_next_second();
 
 // The POSIX path of an engine (8-bit) file name.
-std::string nativeName(const std::string& name);
+std::string native_name(const std::string& name);
 
 }  // namespace qx::dbf
 

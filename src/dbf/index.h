@@ -19,33 +19,33 @@ class TagOrder {
  public:
   virtual ~TagOrder() = default;
   // The first / last record of the order; 0 when it is empty.
-  virtual int first(Table& table, long* recNo) = 0;
-  virtual int last(Table& table, long* recNo) = 0;
+  virtual int first(Table& table, long* rec_no) = 0;
+  virtual int last(Table& table, long* rec_no) = 0;
   // The record `count` steps away from `from` in the order; 0 when the
-  // order ends first, with `*offStart` telling whether it ran off the start
+  // order ends first, with `*off_start` telling whether it ran off the start
   // (a backward step) rather than the end.
-  virtual int step(Table& table, long from, long count, long* to, bool* offStart) = 0;
+  virtual int step(Table& table, long from, long count, long* to, bool* off_start) = 0;
 };
 
 class IndexFile {
  public:
   virtual ~IndexFile() = default;
-  // Adds the keys of the table's record buffer as the new record `recNo` to
+  // Adds the keys of the table's record buffer as the new record `rec_no` to
   // every tag.  A tag that refuses the key (an error, or 20 from a unique
   // tag) makes the file take out the keys it added; the code is returned.
-  virtual int addKeys(Table& table, long recNo) = 0;
-  // Takes the keys of the new record `recNo` out again (a later index file
+  virtual int add_keys(Table& table, long rec_no) = 0;
+  // Takes the keys of the new record `rec_no` out again (a later index file
   // refused the record).
-  virtual int removeKeys(Table& table, long recNo) = 0;
-  // Moves the keys of record `recNo` from those of `oldRecord` (the record
+  virtual int remove_keys(Table& table, long rec_no) = 0;
+  // Moves the keys of record `rec_no` from those of `oldRecord` (the record
   // as it was read) to those of the table's record buffer, in every tag
   // whose key or filter result differs.
-  virtual int changeKeys(Table& table, long recNo, const char* oldRecord) = 0;
+  virtual int change_keys(Table& table, long rec_no, const char* oldRecord) = 0;
   // Rebuilds every tag from the records (after pack).
   virtual int rebuild(Table& table) = 0;
   // Locks / releases the whole index file.
-  virtual int lockAll() = 0;
-  virtual int unlockAll() = 0;
+  virtual int lock_all() = 0;
+  virtual int unlock_all() = 0;
   // Closes the file; 0 or the first error.
   virtual int close() = 0;
 };
@@ -54,17 +54,17 @@ class IndexFile {
 // compound-index module installs it.  Without one installed, opening a
 // table whose header names a production index leaves the index closed.
 using ProductionIndexOpener = IndexFile* (*)(Table& table);
-void setProductionIndexOpener(ProductionIndexOpener opener);
-ProductionIndexOpener productionIndexOpener();
+void set_production_index_opener(ProductionIndexOpener opener);
+ProductionIndexOpener production_index_opener();
 
 // Creates and builds the production index of a new table from its tag list
 // (dbfCreate with tags); null on failure, with the error in the context.
 // Without one installed, creating a table with tags fails with -1010.
 using ProductionIndexCreator = IndexFile* (*)(Table& table, const TagInfo* tags);
-void setProductionIndexCreator(ProductionIndexCreator creator);
+void set_production_index_creator(ProductionIndexCreator creator);
 
 // Sets or clears the production-index flag, header byte 28, in the file.
-int dbfSetProductionIndexFlag(Table* table, bool on);
+int set_production_index_flag(Table* table, bool on);
 
 }  // namespace qx::dbf
 

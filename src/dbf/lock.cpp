@@ -4,75 +4,75 @@
 // both.  A table holds at most one record lock at a time.
 #include <algorithm>
 
-#include "dbf/table.h"
+#include "dbf/table_internal.h"
 
 namespace qx::dbf {
 
 namespace {
 
-uint64_t recordLockOffset(const Table* t, long n) {
-  if (t->productionIndex) return kAppendLock - static_cast<uint64_t>(n);
-  return kRecordLockBase + t->headerLength + static_cast<uint64_t>(n - 1) * t->recordLength;
+uint64_t record_lock_offset(const Table* t, long n) {
+  if (t->production_index) return kAppendLock - static_cast<uint64_t>(n);
+  return kRecordLockBase + t->header_length + static_cast<uint64_t>(n - 1) * t->record_length;
 }
 
-bool holdsRecord(const Table* t, long n) {
-  return std::find(t->lockedRecords.begin(), t->lockedRecords.end(), n) != t->lockedRecords.end();
+bool holds_record(const Table* t, long n) {
+  return std::find(t->locked_records.begin(), t->locked_records.end(), n) != t->locked_records.end();
 }
 
 }  // namespace
 
-int lockRecord(Table* t, long n) {
-  if (t->fileLocked || holdsRecord(t, n)) return 0;
-  int rc = unlockRecords(t);
+int lock_record(Table* t, long n) {
+  if (t->file_locked || holds_record(t, n)) return 0;
+  int rc = unlock_records(t);
   if (rc != 0) return rc;
-  rc = fileLock(t->file, recordLockOffset(t, n), 1);
-  if (rc == 0) t->lockedRecords.push_back(n);
+  rc = file_lock(t->file, record_lock_offset(t, n), 1);
+  if (rc == 0) t->locked_records.push_back(n);
   return rc;
 }
 
-int lockAppend(Table* t) {
-  if (t->fileLocked || t->appendLocked) return 0;
-  int rc = fileLock(t->file, kAppendLock, 1);
+int lock_append(Table* t) {
+  if (t->file_locked || t->append_locked) return 0;
+  int rc = file_lock(t->file, kAppendLock, 1);
   if (rc != 0) return rc;
-  t->appendLocked = true;
-  if (!t->file.exclusive) t->lockedCount = -1;  // read afresh under the lock
+  t->append_locked = true;
+  if (!t->file.exclusive) t->locked_count = -1;  // read afresh under the lock
   return 0;
 }
 
-int lockWholeFile(Table* t) {
-  if (t->fileLocked) return 0;
-  int rc = unlockAll(t);
+int lock_whole_file(Table* t) {
+  if (t->file_locked) return 0;
+  int rc = unlock_all(t);
   if (rc != 0) return rc;
-  rc = fileLock(t->file, kFileLockOffset, kFileLockLength);
+  rc = file_lock(t->file, kFileLockOffset, kFileLockLength);
   if (rc != 0) return rc;
-  t->fileLocked = true;
-  if (!t->file.exclusive) t->lockedCount = -1;
+  t->file_locked = true;
+  if (!t->file.exclusive) t->locked_count = -1;
   return 0;
 }
 
-int unlockRecords(Table* t) {
+int unlock_records(Table* t) {
   int first = 0;
-  for (long n : t->lockedRecords) {
-    int rc = fileUnlock(t->file, recordLockOffset(t, n), 1);
+  for (long n : t->locked_records) {
+    int rc = file_unlock(t->file, record_lock_offset(t, n), 1);
     if (rc != 0 && first == 0) first = rc;
   }
-  t->lockedRecords.clear();
+  t->locked_records.clear();
   return first;
 }
 
-int unlockAll(Table* t) {
-  int first = unlockRecords(t);
-  if (t->appendLocked) {
-    int rc = fileUnlock(t->file, kAppendLock, 1);
+int unlock_all(Table* t) {
+  int first = unlock_records(t);
+  if (t->append_locked) {
+    int rc = file_unlock(t->file, kAppendLock, 1);
     if (rc != 0 && first == 0) first = rc;
-    t->appendLocked = false;
+    t->append_locked = false;
   }
-  if (t->fileLocked) {
-    int rc = fileUnlock(t->file, kFileLockOffset, kFileLockLength);
+  if (t->file_locked) {
+    int rc = file_unlock(t->file, kFileLockOffset, kFileLockLength);
     if (rc != 0 && first == 0) first = rc;
-    t->fileLocked = false;
+    t->file_locked = false;
   }
-  if (!countIsStable(t)) t->lockedCount = -1;
+  if (!count_is_stable(t)) t->locked_count = -1;
   return first;
 }
 

@@ -23,7 +23,7 @@ constexpr unsigned kMemoBlockSize = 64;
 
 struct MemoFile {
   File file;
-  unsigned blockSize = kMemoBlockSize;
+  unsigned block_size = kMemoBlockSize;
 };
 
 // One memo field of a table, with contents loaded or stored since the
@@ -36,16 +36,16 @@ struct MemoEntry {
 };
 
 // Creates an empty memo file; 0 or an error.
-int memoCreate(Engine* engine, MemoFile& memo, const std::string& name);
+int memo_create(Engine* engine, MemoFile& memo, const std::string& name);
 // Opens a memo file and reads its block size; 0 or an error.
-int memoOpen(Engine* engine, MemoFile& memo, const std::string& name);
+int memo_open(Engine* engine, MemoFile& memo, const std::string& name);
 // Reads the memo that starts at `block` (0 for none); 0 or an error.  A
 // length that runs past the end of the file is cut to what is there.
-int memoRead(MemoFile& memo, long block, std::string& contents);
+int memo_read(MemoFile& memo, long block, std::string& contents);
 // Writes `contents` to fresh blocks; `*block` gets the first block's number
 // (0 for empty contents).  0 or an error.
-int memoWrite(MemoFile& memo, const std::string& contents, long* block);
-int memoClose(MemoFile& memo);
+int memo_write(MemoFile& memo, const std::string& contents, long* block);
+int memo_close(MemoFile& memo);
 
 }  // namespace qx::dbf
 

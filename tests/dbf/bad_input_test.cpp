@@ -117,7 +117,7 @@ TEST_F(BadInputTest, BrokenMemoBlocksReadAsWhatIsThere) {
   // runs past it.
   fldAssign(dbfFieldByName(t, "NOTE"), "     99999");
   std::string memo = "?";
-  EXPECT_EQ(memoText(dbfFieldByName(t, "NOTE"), memo), 0);
+  EXPECT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), memo), 0);
   EXPECT_EQ(memo, "");
   dbfClose(t);
   std::string fpt = read_file(dir.file("m.fpt"));
@@ -127,9 +127,9 @@ TEST_F(BadInputTest, BrokenMemoBlocksReadAsWhatIsThere) {
   ASSERT_NE(t, nullptr);
   ASSERT_EQ(dbfTop(t), 0);
   fldAssign(dbfFieldByName(t, "NOTE"), "         8");
-  EXPECT_EQ(memoText(dbfFieldByName(t, "NOTE"), memo), 0);
+  EXPECT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), memo), 0);
   EXPECT_EQ(memo, "short");
-  t->recordChanged = false;
+  t->record_changed = false;
   dbfClose(t);
 }
 

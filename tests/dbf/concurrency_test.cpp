@@ -238,7 +238,7 @@ TEST_F(EngineLocks, ReadOnlyAndExclusiveTablesTakeNoLocks) {
   Table* t = dbfOpen(&engine, path.c_str());
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(dbfAppendBlank(t), 0);
-  EXPECT_TRUE(t->lockedRecords.empty());
+  EXPECT_TRUE(t->locked_records.empty());
   dbfClose(t);
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dbf/engine.h"
-#include "dbf/table.h"
+#include "dbf/table_internal.h"
 #include "port/alert.h"
 #include "port/wstr.h"
 #include "test_support.h"

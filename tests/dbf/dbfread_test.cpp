@@ -57,7 +57,7 @@ TEST(Dbfread, ReadsWhatTheEngineWrote) {
   fldAssignChar(f("OK"), 'T');
   fldAssignInt(f("CNT"), 7);
   fldAssignDouble(f("RATIO"), 0.125);
-  memoAssign(f("NOTE"), "line1\r\nline2");
+  fldAssignMemo(f("NOTE"), "line1\r\nline2");
   ASSERT_EQ(dbfAppendBlank(t), 0);
   fldAssign(f("NAME"), "M\xfcller");
   fldAssignDouble(f("QTY"), -3.14159);
@@ -66,9 +66,9 @@ TEST(Dbfread, ReadsWhatTheEngineWrote) {
   dbfDelete(t);
   ASSERT_EQ(dbfAppendBlank(t), 0);
   fldAssignDouble(f("QTY"), 0);
-  fldAssignDouble(f("DUE"), static_cast<double>(dateToDay("19000101")));
+  fldAssignDouble(f("DUE"), static_cast<double>(date_to_day("19000101")));
   fldAssignDouble(f("RATIO"), -1.5);
-  memoAssign(f("NOTE"), std::string(1000, 'x'));
+  fldAssignMemo(f("NOTE"), std::string(1000, 'x'));
   ASSERT_EQ(dbfClose(t), 0);
 
   std::vector<std::string> lines;

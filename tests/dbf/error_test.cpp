@@ -15,27 +15,27 @@ using qxtest::TempDir;
 namespace {
 
 TEST(FixedWidth, BlanksZerosSignsAndOverflow) {
-  EXPECT_EQ(fixedWidth(42, 5), "   42");
-  EXPECT_EQ(fixedWidth(-42, 5), "  -42");
-  EXPECT_EQ(fixedWidth(0, 3), "  0");
-  EXPECT_EQ(fixedWidth(42, -5), "00042");
-  EXPECT_EQ(fixedWidth(-42, -5), "-0042");
-  EXPECT_EQ(fixedWidth(-200, 4), "-200");
-  EXPECT_EQ(fixedWidth(-1020, 4), "****");
-  EXPECT_EQ(fixedWidth(12345, 4), "****");
-  EXPECT_EQ(fixedWidth(9999, 4), "9999");
-  EXPECT_EQ(fixedWidth(LONG_MIN, 25), std::string(5, ' ') + std::to_string(LONG_MIN));
+  EXPECT_EQ(fixed_width(42, 5), "   42");
+  EXPECT_EQ(fixed_width(-42, 5), "  -42");
+  EXPECT_EQ(fixed_width(0, 3), "  0");
+  EXPECT_EQ(fixed_width(42, -5), "00042");
+  EXPECT_EQ(fixed_width(-42, -5), "-0042");
+  EXPECT_EQ(fixed_width(-200, 4), "-200");
+  EXPECT_EQ(fixed_width(-1020, 4), "****");
+  EXPECT_EQ(fixed_width(12345, 4), "****");
+  EXPECT_EQ(fixed_width(9999, 4), "9999");
+  EXPECT_EQ(fixed_width(LONG_MIN, 25), std::string(5, ' ') + std::to_string(LONG_MIN));
 }
 
 TEST(ErrorMessage, LinesNumberTableTextAndFurtherTexts) {
-  EXPECT_EQ(errorMessage(-60, "File Name:", "x.dbf", nullptr),
+  EXPECT_EQ(error_message(-60, "File Name:", "x.dbf", nullptr),
             "Error #:  -60\nOpening File\nFile Name:\nx.dbf\n");
-  EXPECT_EQ(errorMessage(-1020, nullptr, nullptr, nullptr),
+  EXPECT_EQ(error_message(-1020, nullptr, nullptr, nullptr),
             "Error #: ****\nFunction unsupported: library built without memo support\n");
-  EXPECT_EQ(errorMessage(-999, "detail", nullptr, nullptr), "Error #: -999\ndetail\n");
+  EXPECT_EQ(error_message(-999, "detail", nullptr, nullptr), "Error #: -999\ndetail\n");
   // Further texts are left out once they would pass 256 characters.
   std::string long1(200, 'a'), long2(100, 'b');
-  std::string m = errorMessage(-70, long1.c_str(), long2.c_str(), "end");
+  std::string m = error_message(-70, long1.c_str(), long2.c_str(), "end");
   EXPECT_EQ(m, "Error #:  -70\nReading File\n" + long1 + "\nend\n");
   EXPECT_LE(m.size(), 256u);
 }
@@ -43,16 +43,16 @@ TEST(ErrorMessage, LinesNumberTableTextAndFurtherTexts) {
 TEST(ReportError, ShowsTheBoxUnlessQuiet) {
   Engine e;
   AlertRecorder alerts;
-  EXPECT_EQ(reportError(&e, -200, "t.dbf"), -200);
+  EXPECT_EQ(report_error(&e, -200, "t.dbf"), -200);
   EXPECT_EQ(e.lastError, -200);
   ASSERT_EQ(alerts.shown().size(), 1u);
   EXPECT_EQ(alerts.shown()[0], "TABLE ENGINE ERROR|Error #: -200\nFile is not a Data File\nt.dbf\n");
   EXPECT_EQ(alerts.flags[0], 0x10u);
-  reportError(&e, kErrMemory);
+  report_error(&e, kErrMemory);
   EXPECT_EQ(alerts.flags[1], 0x1010u);  // out of memory is also system-modal
 
   e.quietErrors = 1;
-  EXPECT_EQ(reportError(&e, -50, "t.dbf"), -50);
+  EXPECT_EQ(report_error(&e, -50, "t.dbf"), -50);
   EXPECT_EQ(e.lastError, -50);
   EXPECT_EQ(alerts.shown().size(), 2u);
 }
@@ -78,18 +78,18 @@ TEST(ReportError, EngInitRestoresDefaults) {
 
 TEST(ReportErrorDeathTest, SevereErrorsAndFailedBoxesEndTheProcess) {
   Engine e;
-  EXPECT_EXIT(severeError(&e, -30, "fileLength()"), ::testing::ExitedWithCode(1),
-              "TABLE ENGINE SEVERE ERROR.*Severe Error Number #:  -30.*fileLength");
+  EXPECT_EXIT(severe_error(&e, -30, "file_length()"), ::testing::ExitedWithCode(1),
+              "TABLE ENGINE SEVERE ERROR.*Severe Error Number #:  -30.*file_length");
   EXPECT_EXIT(
       {
         qx::port::set_alert_sink([](const qx::port::Alert&, void*) { return 0; }, nullptr);
-        reportError(&e, -60, "x.dbf");
+        report_error(&e, -60, "x.dbf");
       },
       ::testing::ExitedWithCode(1), "");
   e.lastError = -60;
-  EXPECT_EXIT(exitCheck(&e), ::testing::ExitedWithCode(1), "EXITING APPLICATION");
+  EXPECT_EXIT(exit_check(&e), ::testing::ExitedWithCode(1), "EXITING APPLICATION");
   e.lastError = 50;
-  exitCheck(&e);  // a result, not an error: nothing happens
+  exit_check(&e);  // a result, not an error: nothing happens
 }
 
 TEST(OpenFailure, ReportedOrSilentBySetting) {
@@ -124,13 +124,13 @@ TEST(TempFile, NamedTempWithFourDigits) {
   std::filesystem::current_path(dir.path());
   Engine e;
   File f;
-  ASSERT_EQ(fileTemp(&e, f), 0);
+  ASSERT_EQ(file_temp(&e, f), 0);
   EXPECT_EQ(f.name.size(), 12u);
   EXPECT_EQ(f.name.substr(0, 4), "TEMP");
   EXPECT_EQ(f.name.substr(8), ".TMP");
   EXPECT_EQ(f.name.substr(4, 4).find_first_not_of("0123456789"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir.file(f.name)));
-  fileClose(f);
+  file_close(f);
   std::filesystem::current_path(cwd);
 }
 

@@ -43,7 +43,7 @@ TEST_F(FieldTest, TextIsPaddedOrCut) {
   EXPECT_EQ(raw("NAME"), std::string("abc\0def", 7) + std::string(13, ' '));
   fldAssign(field("NAME"), nullptr);
   EXPECT_EQ(raw("NAME"), std::string(20, ' '));
-  EXPECT_TRUE(t->recordChanged);
+  EXPECT_TRUE(t->record_changed);
   // Neighbouring fields are never touched.
   EXPECT_EQ(raw("QTY"), std::string(8, ' '));
   EXPECT_EQ(t->record[0], ' ');
@@ -105,7 +105,7 @@ TEST_F(FieldTest, DatesAsDayNumbers) {
   fldAssign(field("DUE"), "19960704");
   EXPECT_EQ(fldDouble(field("DUE")), 2450269.0);
   fldAssign(field("DUE"), "20240229");
-  EXPECT_EQ(fldDouble(field("DUE")) + 1, static_cast<double>(dateToDay("20240301")));
+  EXPECT_EQ(fldDouble(field("DUE")) + 1, static_cast<double>(date_to_day("20240301")));
   fldAssign(field("DUE"), "");
   EXPECT_EQ(fldDouble(field("DUE")), 0.0);
   fldAssign(field("DUE"), "20241301");
@@ -114,9 +114,9 @@ TEST_F(FieldTest, DatesAsDayNumbers) {
   EXPECT_EQ(raw("DUE"), "        ");
   // Every day of several centuries goes there and back.
   char text[8];
-  for (long day = dateToDay("18991225"); day < dateToDay("21010105"); day += 7) {
-    dayToDate(day, text);
-    ASSERT_EQ(dateToDay(text), day);
+  for (long day = date_to_day("18991225"); day < date_to_day("21010105"); day += 7) {
+    day_to_date(day, text);
+    ASSERT_EQ(date_to_day(text), day);
   }
 }
 

@@ -21,18 +21,18 @@ namespace {
 // Records what the table asks of it; a key is the record's NAME field.
 class RecordingIndex : public IndexFile {
  public:
-  int addKeys(Table& t, long recNo) override {
+  int add_keys(Table& t, long rec_no) override {
     if (refuse) return refuse;
-    log.push_back("add " + std::to_string(recNo) + " " + name(t.record.data()));
+    log.push_back("add " + std::to_string(rec_no) + " " + name(t.record.data()));
     return 0;
   }
-  int removeKeys(Table&, long recNo) override {
-    log.push_back("remove " + std::to_string(recNo));
+  int remove_keys(Table&, long rec_no) override {
+    log.push_back("remove " + std::to_string(rec_no));
     return 0;
   }
-  int changeKeys(Table& t, long recNo, const char* old) override {
+  int change_keys(Table& t, long rec_no, const char* old) override {
     if (refuse) return refuse;
-    log.push_back("change " + std::to_string(recNo) + " " + name(old) + "->" +
+    log.push_back("change " + std::to_string(rec_no) + " " + name(old) + "->" +
                   name(t.record.data()));
     return 0;
   }
@@ -40,8 +40,8 @@ class RecordingIndex : public IndexFile {
     log.push_back("rebuild " + std::to_string(dbfRecordCount(&t)));
     return 0;
   }
-  int lockAll() override { return 0; }
-  int unlockAll() override { return 0; }
+  int lock_all() override { return 0; }
+  int unlock_all() override { return 0; }
   int close() override {
     if (closed) *closed = true;
     return 0;
@@ -60,17 +60,17 @@ class RecordingIndex : public IndexFile {
 // Record-number order backwards.
 class Backwards : public TagOrder {
  public:
-  int first(Table& t, long* recNo) override {
-    *recNo = dbfRecordCount(&t);
+  int first(Table& t, long* rec_no) override {
+    *rec_no = dbfRecordCount(&t);
     return 0;
   }
-  int last(Table& t, long* recNo) override {
-    *recNo = dbfRecordCount(&t) > 0 ? 1 : 0;
+  int last(Table& t, long* rec_no) override {
+    *rec_no = dbfRecordCount(&t) > 0 ? 1 : 0;
     return 0;
   }
-  int step(Table& t, long from, long count, long* to, bool* offStart) override {
+  int step(Table& t, long from, long count, long* to, bool* off_start) override {
     long n = from - count;
-    *offStart = n > dbfRecordCount(&t);
+    *off_start = n > dbfRecordCount(&t);
     *to = n >= 1 && n <= dbfRecordCount(&t) ? n : 0;
     return 0;
   }
@@ -121,7 +121,7 @@ TEST_F(IndexSeam, RefusedKeyStopsAppendAndWrite) {
   EXPECT_EQ(dbfSkip(t, 1), kUnique);  // the write fails, so the move does not happen
   EXPECT_EQ(dbfRecordNumber(t), 1);
   index->refuse = 0;
-  t->recordChanged = false;
+  t->record_changed = false;
   dbfClose(t);
   std::string f = read_file(dir.file("t.dbf"));
   EXPECT_EQ(f.size(), 161u + 38 + 1);
@@ -150,13 +150,13 @@ TEST_F(IndexSeam, SelectedOrderDrivesTheMoves) {
 }
 
 TEST_F(IndexSeam, ProductionIndexFlagAndHooks) {
-  ASSERT_EQ(dbfSetProductionIndexFlag(t, true), 0);
+  ASSERT_EQ(set_production_index_flag(t, true), 0);
   dbfClose(t);
   EXPECT_EQ(read_file(dir.file("t.dbf"))[28], 1);
 
   // Opening runs the installed opener; its failure refuses the table.
   static int opened = 0;
-  setProductionIndexOpener([](Table&) -> IndexFile* {
+  set_production_index_opener([](Table&) -> IndexFile* {
     ++opened;
     return nullptr;
   });
@@ -166,10 +166,10 @@ TEST_F(IndexSeam, ProductionIndexFlagAndHooks) {
   Table* again = dbfOpen(&engine, dir.file("t").c_str());
   ASSERT_NE(again, nullptr);
   EXPECT_EQ(opened, 1);
-  EXPECT_TRUE(again->productionIndex);
+  EXPECT_TRUE(again->production_index);
   // A record lock of such a table stands below the append lock.
   ASSERT_EQ(qxtest::appendSample(again, "x", 1), 0);
-  ASSERT_EQ(lockRecord(again, 1), 0);
+  ASSERT_EQ(lock_record(again, 1), 0);
   port::WinFile other = port::WinFile::open(dir.file("t.dbf"),
                                             port::kGenericRead | port::kGenericWrite,
                                             port::kShareRead | port::kShareWrite,
@@ -177,7 +177,7 @@ TEST_F(IndexSeam, ProductionIndexFlagAndHooks) {
   EXPECT_FALSE(other.lock(kAppendLock - 1, 1));
   EXPECT_TRUE(other.lock(kAppendLock, 1));
   dbfClose(again);
-  setProductionIndexOpener(nullptr);
+  set_production_index_opener(nullptr);
 
   // Without an index module, a table with tags cannot be made.
   engine.quietErrors = 1;
@@ -194,7 +194,7 @@ TEST(MemoBlocks, NewContentsNeverOverwriteUsedBlocks) {
   Table* t = dbfCreate(&engine, dir.file("m").c_str(), fields, nullptr);
   ASSERT_NE(t, nullptr);
   ASSERT_EQ(dbfAppendBlank(t), 0);
-  ASSERT_EQ(memoAssign(dbfFieldByName(t, "NOTE"), "first memo"), 0);
+  ASSERT_EQ(fldAssignMemo(dbfFieldByName(t, "NOTE"), "first memo"), 0);
   ASSERT_EQ(dbfClose(t), 0);
   // A header whose next free block points back at the first memo.
   std::string fpt = read_file(dir.file("m.fpt"));
@@ -203,13 +203,13 @@ TEST(MemoBlocks, NewContentsNeverOverwriteUsedBlocks) {
   t = dbfOpen(&engine, dir.file("m").c_str());
   ASSERT_NE(t, nullptr);
   ASSERT_EQ(dbfAppendBlank(t), 0);
-  ASSERT_EQ(memoAssign(dbfFieldByName(t, "NOTE"), "second"), 0);
+  ASSERT_EQ(fldAssignMemo(dbfFieldByName(t, "NOTE"), "second"), 0);
   ASSERT_EQ(dbfTop(t), 0);
   std::string text;
-  ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), text), 0);
+  ASSERT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), text), 0);
   EXPECT_EQ(text, "first memo");
   ASSERT_EQ(dbfSkip(t, 1), 0);
-  ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), text), 0);
+  ASSERT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), text), 0);
   EXPECT_EQ(text, "second");
   dbfClose(t);
   fpt = read_file(dir.file("m.fpt"));

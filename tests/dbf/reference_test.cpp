@@ -109,9 +109,9 @@ TEST_F(ReferenceTest, PeopleTableReadsAsPrinted) {
   Table* t = dbfOpen(&engine, dir.file("people").c_str());
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(dbfRecordCount(t), 1000);
-  EXPECT_EQ(t->headerLength, 194u);
-  EXPECT_EQ(t->recordLength, 53u);
-  EXPECT_TRUE(t->productionIndex);
+  EXPECT_EQ(t->header_length, 194u);
+  EXPECT_EQ(t->record_length, 53u);
+  EXPECT_TRUE(t->production_index);
   ASSERT_EQ(dbfFieldCount(t), 5);
   EXPECT_EQ(fldWidth(dbfFieldByName(t, "CITY")), 15);
   EXPECT_EQ(fldDecimals(dbfFieldByName(t, "QTY")), 2);
@@ -138,7 +138,7 @@ TEST_F(ReferenceTest, PeopleTableReadsAsPrinted) {
     } else {
       EXPECT_EQ(due, e.values.at("DUE"));
       char back[8];
-      dayToDate(static_cast<long>(fldDouble(dbfFieldByName(t, "DUE"))), back);
+      day_to_date(static_cast<long>(fldDouble(dbfFieldByName(t, "DUE"))), back);
       EXPECT_EQ(std::string(back, 8), due);
     }
     EXPECT_EQ(std::string(fldString(dbfFieldByName(t, "OK"))), e.values.at("OK"));
@@ -156,7 +156,7 @@ TEST_F(ReferenceTest, NotesTableReadsMemosAsPrinted) {
   Table* t = dbfOpen(&engine, dir.file("notes.dbf").c_str());
   ASSERT_NE(t, nullptr);
   ASSERT_NE(t->memo, nullptr);
-  EXPECT_EQ(t->memo->blockSize, 64u);
+  EXPECT_EQ(t->memo->block_size, 64u);
   auto expected = readDump(kRefDir + "notes.oracle-full.txt", {"ID", "TITLE", "NOTE", "OK"});
   ASSERT_EQ(expected.size(), 30u);
   size_t i = 0;
@@ -167,7 +167,7 @@ TEST_F(ReferenceTest, NotesTableReadsMemosAsPrinted) {
     EXPECT_EQ(fldInt(dbfFieldByName(t, "ID")), std::stoi(e.values.at("ID")));
     EXPECT_EQ(std::string(fldString(dbfFieldByName(t, "TITLE"))), e.values.at("TITLE"));
     std::string memo;
-    ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), memo), 0);
+    ASSERT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), memo), 0);
     EXPECT_EQ(memo, e.values.at("NOTE"));
     EXPECT_EQ(std::string(fldString(dbfFieldByName(t, "OK"))), e.values.at("OK"));
   }
@@ -202,10 +202,10 @@ TEST(LaterTables, BinaryFieldsAndMemoPointersRead) {
   std::string h(32, '\0');
   h[0] = 0x30;
   h[28] = 0x03;
-  const unsigned headerLength = 32 + 3 * 32 + 1 + 263, recordLength = 1 + 4 + 8 + 4;
-  h[8] = static_cast<char>(headerLength & 0xFF);
-  h[9] = static_cast<char>(headerLength >> 8);
-  h[10] = static_cast<char>(recordLength);
+  const unsigned header_length = 32 + 3 * 32 + 1 + 263, record_length = 1 + 4 + 8 + 4;
+  h[8] = static_cast<char>(header_length & 0xFF);
+  h[9] = static_cast<char>(header_length >> 8);
+  h[10] = static_cast<char>(record_length);
   h[4] = 2;  // two records
   auto descriptor = [](const char* name, char type, int width, int decimals) {
     std::string d(32, '\0');
@@ -237,18 +237,18 @@ TEST(LaterTables, BinaryFieldsAndMemoPointersRead) {
   EXPECT_EQ(fldInt(dbfFieldByName(t, "ID")), -7);
   EXPECT_DOUBLE_EQ(fldDouble(dbfFieldByName(t, "PRICE")), 12.3456);
   std::string text;
-  ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), text), 0);
+  ASSERT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), text), 0);
   EXPECT_EQ(text, "hello");
   ASSERT_EQ(dbfSkip(t, 1), 0);
   EXPECT_EQ(fldInt(dbfFieldByName(t, "ID")), 70000);
-  ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), text), 0);
+  ASSERT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), text), 0);
   EXPECT_EQ(text, "");
   // A memo stored here gets a binary block number too.
-  ASSERT_EQ(memoAssign(dbfFieldByName(t, "NOTE"), "new"), 0);
+  ASSERT_EQ(fldAssignMemo(dbfFieldByName(t, "NOTE"), "new"), 0);
   ASSERT_EQ(dbfTop(t), 0);
   ASSERT_EQ(dbfSkip(t, 1), 0);
-  EXPECT_EQ(memoBlockOf(dbfFieldByName(t, "NOTE")), 9);
-  ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), text), 0);
+  EXPECT_EQ(memo_block_of(dbfFieldByName(t, "NOTE")), 9);
+  ASSERT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), text), 0);
   EXPECT_EQ(text, "new");
   dbfClose(t);
 }

@@ -75,7 +75,7 @@ TEST_F(TableTest, WideCharacterFieldKeepsHighByteOfWidth) {
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(fldWidth(dbfFieldByNumber(t, 1)), 300);
   EXPECT_EQ(fldWidth(dbfFieldByNumber(t, 2)), 5);
-  EXPECT_EQ(t->recordLength, 306u);
+  EXPECT_EQ(t->record_length, 306u);
   dbfClose(t);
 }
 
@@ -88,7 +88,7 @@ TEST_F(TableTest, MemoFieldMakesVersionF5AndMemoFile) {
   fldAssignInt(dbfFieldByName(t, "ID"), 7);
   std::string text(300, 'x');
   text += "\r\nend";
-  ASSERT_EQ(memoAssign(dbfFieldByName(t, "NOTE"), text), 0);
+  ASSERT_EQ(fldAssignMemo(dbfFieldByName(t, "NOTE"), text), 0);
   ASSERT_EQ(dbfWrite(t, 1), 0);
   // An appended copy gets memo blocks of its own.
   ASSERT_EQ(dbfAppendStart(t, 1), 0);
@@ -108,11 +108,11 @@ TEST_F(TableTest, MemoFieldMakesVersionF5AndMemoFile) {
   std::string got;
   ASSERT_EQ(dbfTop(t), 0);
   std::string block1 = fldString(dbfFieldByName(t, "NOTE"));
-  ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), got), 0);
+  ASSERT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), got), 0);
   EXPECT_EQ(got, text);
   ASSERT_EQ(dbfSkip(t, 1), 0);
   EXPECT_NE(fldString(dbfFieldByName(t, "NOTE")), block1);
-  ASSERT_EQ(memoText(dbfFieldByName(t, "NOTE"), got), 0);
+  ASSERT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), got), 0);
   EXPECT_EQ(got, text);
   dbfClose(t);
 }
@@ -370,7 +370,7 @@ TEST_F(TableTest, ReadOnlyTablesRefuseWrites) {
   EXPECT_EQ(qx_d4write(t, 1), kErrParameter);
   EXPECT_EQ(dbfAppendBlank(t), -1);  // the context is in error now
   engine.lastError = 0;
-  t->recordChanged = false;
+  t->record_changed = false;
   dbfClose(t);
   EXPECT_EQ(read_file(path("r.dbf")), before);
 }

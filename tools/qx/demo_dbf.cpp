@@ -39,7 +39,7 @@ int runTableDemo(const std::string& workDir) {
     if (dbfAppendBlank(t) != 0) return 1;
     fldAssign(dbfFieldByName(t, "PART"), parts[i]);
     fldAssignDouble(dbfFieldByName(t, "QTY"), 12.5 * (i + 1));
-    fldAssignDouble(dbfFieldByName(t, "DUE"), dateToDay("20240301") + 7 * i);
+    fldAssignDouble(dbfFieldByName(t, "DUE"), date_to_day("20240301") + 7 * i);
   }
   std::printf("appended five records to %s:\n", "parts.dbf");
   list(t);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dbf/cdx.h"
@@ -130,6 +131,18 @@ class Planner {
   }
 
   bool plan_logic(int node, bool is_and, TagAnswer* out) {
+    // A lower and an upper bound on one tag make one key range.
+    Range low, high;
+    if (is_and && pending(left_of(node), &low) && pending(right_of(node), &high) &&
+        low.key == high.key) {
+      if (!low.low) std::swap(low, high);
+      if (low.low && !low.high && high.high && !high.low) {
+        low.high = high.high;
+        low.high_bound = high.high_bound;
+        low.high_text = std::move(high.high_text);
+        return read_range(low, out);
+      }
+    }
     TagAnswer left, right;
     bool has_left = plan(left_of(node), &left);
     bool has_right = plan(right_of(node), &right);
@@ -157,11 +170,43 @@ class Planner {
     return true;
   }
 
-  bool plan_comparison(int node, OpId id, TagAnswer* out) {
+  // A key range not read yet: a comparison of a tag's key expression with a
+  // constant.  The texts of character bounds live in the range itself.
+  struct Range {
+    const TagKey* key = nullptr;
+    bool low = false, high = false;
+    KeyBound low_bound{}, high_bound{};
+    std::string low_text, high_text;
+  };
+
+  // The range of the comparison ending at `node` (not # or <>, which are
+  // two ranges); false when it is no such comparison.
+  bool pending(int node, Range* out) {
+    const Instr& in = code(node);
+    if (!is_comparison(in.row->id) || in.row->id == OpId::kNotEqual) return false;
+    KeyBound bound;
+    std::string text;
+    OpId id;
+    const TagKey* key = compared_key(node, &id, &bound, &text);
+    if (!key) return false;
+    out->key = key;
+    bool exclusive = id == OpId::kGreater || id == OpId::kLess;
+    bound.inclusive = !exclusive;
+    out->low = id == OpId::kEqual || id == OpId::kGreaterEqual || id == OpId::kGreater;
+    out->high = id == OpId::kEqual || id == OpId::kLessEqual || id == OpId::kLess;
+    out->low_bound = out->high_bound = bound;
+    out->low_text = out->high_text = text;
+    return true;
+  }
+
+  // The tag whose key the comparison at `node` compares with a constant, the
+  // comparison as key-op-constant in *id, and the constant as a bound.
+  const TagKey* compared_key(int node, OpId* id, KeyBound* bound, std::string* text) {
     int right_end = right_of(node), right_begin = code(right_end).start;
     int left_end = left_of(node), left_begin = code(left_end).start;
     const TagKey* key = nullptr;
     int constant_begin = 0, constant_end = 0;
+    *id = code(node).row->id;
     if (is_constant(right_begin, right_end)) {
       key = tag_for(left_begin, left_end);
       constant_begin = right_begin;
@@ -172,39 +217,48 @@ class Planner {
       key = tag_for(right_begin, right_end);
       constant_begin = left_begin;
       constant_end = left_end;
-      id = mirrored(id);
+      *id = mirrored(*id);
     }
-    if (!key) return false;
+    if (!key) return nullptr;
     const Value& v = expr_run(r_->expr, constant_begin, constant_end + 1);
-    KeyBound bound{nullptr, 0, v.number, true};
-    std::string text;
+    *bound = KeyBound{nullptr, 0, v.number, true};
     if (code(constant_end).type == ValueType::kText) {
-      text.assign(v.text, static_cast<size_t>(v.length));
+      text->assign(v.text, static_cast<size_t>(v.length));
       // The tag compares over the constant's length as the expression does,
       // within the key's length.
-      if (text.empty() || static_cast<int>(text.size()) > tagKeyLength(key->tag)) return false;
-      bound.text = text.c_str();
-      bound.length = static_cast<int>(text.size());
+      if (text->empty() || static_cast<int>(text->size()) > tagKeyLength(key->tag)) return nullptr;
+      bound->length = static_cast<int>(text->size());
     } else if (std::isnan(v.number)) {
-      return false;
+      return nullptr;
     }
+    return key;
+  }
+
+  bool plan_comparison(int node, OpId id, TagAnswer* out) {
+    Range r;
+    if (id != OpId::kNotEqual) return pending(node, &r) && read_range(r, out);
+    // Not equal: below the constant, and above it.
+    KeyBound bound;
+    std::string text;
+    const TagKey* key = compared_key(node, &id, &bound, &text);
+    if (!key) return false;
+    bound.text = text.c_str();
+    bound.inclusive = false;
     out->records.reset(count_, false);
     out->exact = true;
-    KeyBound open = bound;
-    open.inclusive = false;
-    switch (id) {
-      case OpId::kEqual: return range(key, &bound, &bound, out);
-      case OpId::kGreaterEqual: return range(key, &bound, nullptr, out);
-      case OpId::kGreater: return range(key, &open, nullptr, out);
-      case OpId::kLessEqual: return range(key, nullptr, &bound, out);
-      case OpId::kLess: return range(key, nullptr, &open, out);
-      case OpId::kNotEqual: return range(key, nullptr, &open, out) && range(key, &open, nullptr, out);
-      default: return false;
-    }
+    return add_range(key, nullptr, &bound, out) && add_range(key, &bound, nullptr, out);
+  }
+
+  bool read_range(Range& r, TagAnswer* out) {
+    r.low_bound.text = r.low_text.c_str();
+    r.high_bound.text = r.high_text.c_str();
+    out->records.reset(count_, false);
+    out->exact = true;
+    return add_range(r.key, r.low ? &r.low_bound : nullptr, r.high ? &r.high_bound : nullptr, out);
   }
 
   // Adds the records of the key range to *out.
-  bool range(const TagKey* key, const KeyBound* low, const KeyBound* high, TagAnswer* out) {
+  bool add_range(const TagKey* key, const KeyBound* low, const KeyBound* high, TagAnswer* out) {
     records_.clear();
     int rc = tagRecordsInRange(r_->table, key->tag, low, high, &records_);
     if (rc != 0) {

@@ -256,10 +256,16 @@ class TaggedQueryTest : public QueryTest {
 };
 
 TEST_F(TaggedQueryTest, RecordsFromTagsAreExactlyThoseEvaluationFinds) {
+  // Ranges with both ends on one tag, then random trees.
+  std::vector<std::string> queries = {
+      "CODE >= 'B' .AND. CODE < 'C'",        "CODE < 'CA' .AND. CODE > 'B'",
+      "QTY < 10 .AND. QTY >= -5",            "QTY/2 >= 3 .AND. QTY/2 < 20",
+      "DUE > STOD('20200110') .AND. DUE <= STOD('20200120')",
+      "UPPER(CODE) <= 'AB' .AND. UPPER(CODE) >= 'AA'"};
   QueryMaker maker(99);
+  for (int i = 0; i < 300; ++i) queries.push_back(maker.make(3));
   int answered = 0;
-  for (int i = 0; i < 300; ++i) {
-    std::string q = maker.make(3);
+  for (const std::string& q : queries) {
     bool used = false;
     EXPECT_EQ(walk(q.c_str(), &used), evaluated(q.c_str())) << q;
     answered += used;

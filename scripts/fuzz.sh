@@ -29,6 +29,7 @@ cmake --build "$dir" -j2 --target "${targets[@]}"
 seeds_for() {
   case "$1" in
     qx_fuzz_dbf_*) find tests/data/reference -name '*.dbf' -size -8k 2>/dev/null || true ;;
+    qx_fuzz_ini) find tests/data/ini -name '*.ini' 2>/dev/null || true ;;
   esac
 }
 

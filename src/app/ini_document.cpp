@@ -30,12 +30,19 @@ bool is_utf8(std::string_view bytes) {
 
 // --- reading and writing the bytes -----------------------------------------
 
-std::u16string IniDocument::decode(std::string_view bytes) const {
-  return utf8_ ? port::from_utf8(bytes) : port::widen(bytes);
-}
+// Each line is read as the library reads text files: UTF-8, with a byte
+// that is not part of a UTF-8 sequence taken as ISO-8859-1.
+std::u16string IniDocument::decode(std::string_view bytes) const { return port::from_utf8(bytes); }
 
+// A new line of an ISO-8859-1 file is written in ISO-8859-1 when that reads
+// back as the same text; otherwise (characters beyond U+00FF, or bytes that
+// would happen to form UTF-8) in UTF-8.
 std::string IniDocument::encode(std::u16string_view text) const {
-  return utf8_ ? port::to_utf8(text) : port::narrow(text);
+  if (!utf8_) {
+    std::string latin1 = port::narrow(text);
+    if (port::from_utf8(latin1) == text) return latin1;
+  }
+  return port::to_utf8(text);
 }
 
 void IniDocument::classify(Line* line, std::u16string_view text) const {

@@ -4,7 +4,8 @@
 // blank lines, long lines, odd spacing) is written back byte for byte, with
 // the file's byte-order mark and line ends.  New lines take the line end the
 // file already uses ("\n" for a new file) and its encoding (UTF-8, or
-// ISO-8859-1 for a file whose bytes are not UTF-8).
+// ISO-8859-1 for a file whose bytes are not UTF-8).  Lines are read as every
+// text file of the library is: UTF-8, a stray byte taken as ISO-8859-1.
 //
 // Lookups go through an index of group and entry names, so a read costs a
 // hash lookup whatever the size of the file.  Where a name occurs twice the

@@ -24,6 +24,7 @@
 #include "qx/env.h"
 #include "qx/sys.h"
 #include "qx/global.h"
+#include "qx/msglist.h"
 
 #include "qx/fname.h"
 #include "qx/file.h"

@@ -59,6 +59,21 @@ int main(void) {
   CHECK(qx_File_mend(QX_T("joined.bin")) == 1);
   CHECK(fopen("joined.bin", "rb") == NULL); /* not created either */
 
+  /* Variables, directories, processes and message lists. */
+  CHECK(qx_Env_setSes(QX_T("QV"), QX_T("N:\\Net")) == 1);
+  CHECK(same_text(qx_Env_expandStr(QX_T("%qv%|100%%")), QX_T("N:\\Net|100%")));
+  qx_wchar dir[QX_MAX_PATH];
+  CHECK(same_text(qx_Sys_getBinName(dir, QX_T("A.DLL")), QX_T("n:\\net\\bin\\a.dll")));
+  qx_Env_resetSes();
+  CHECK(qx_Alias_put(QX_T("ROOT"), QX_T("r:")) == 1);
+  qx_wchar expanded[32];
+  qx_Alias_expandStr(expanded, QX_T("%root%\\%other%"));
+  CHECK(same_text(expanded, QX_T("r:\\%other%")));
+  CHECK(qx_Sys_createProcess(QX_T("true"), NULL, 1, NULL, 0) == 1);
+  qx_MsgList *texts = qx_Msg_mlt(QX_T("a"), QX_T("Alpha"), QX_T("K_A"), 1, NULL);
+  CHECK(same_text(qx_Msg_find(texts, QX_T("a")), QX_T("Alpha")));
+  qx_MsgList_destroy(texts);
+
   if (failures) return 1;
   printf("1 passed, 0 failed\n");
   return 0;

@@ -5,6 +5,7 @@
 
 #include "demo.h"
 #include "port/com.h"
+#include "port/native_file.h"
 #include "qx/env.h"
 #include "qx/global.h"
 #include "qx/ini.h"
@@ -36,10 +37,7 @@ const char kSettings[] =
 
 std::string file_text(const std::string& path) {
   std::string text;
-  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-    for (int c; (c = std::fgetc(f)) != EOF;) text.push_back(static_cast<char>(c));
-    std::fclose(f);
-  }
+  qx::port::read_file(path, &text);
   return text;
 }
 
@@ -104,10 +102,7 @@ int run(const std::string& work_dir) {
   CoInitialize(nullptr);
   qx_Global_destroyData();
   std::string path = work_dir + "/plant.ini";
-  if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fputs(kSettings, f);
-    std::fclose(f);
-  }
+  qx::port::write_file_atomically(path, kSettings);
   std::u16string f = wide(path);
   std::printf("A settings file written by hand (\\r\\n line ends):\n");
   show_file(path);

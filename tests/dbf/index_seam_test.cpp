@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "dbf/error.h"
+#include "dbf/cdx.h"
 #include "dbf_support.h"
 #include "qx/dbf.h"
 
@@ -128,6 +129,23 @@ TEST_F(IndexSeam, RefusedKeyStopsAppendAndWrite) {
   EXPECT_EQ(f.substr(162, 5), "alpha");
 }
 
+// A record whose keys a unique tag refused with error -340 is dropped when
+// the table closes: close neither writes it nor retries the refused keys.
+TEST_F(IndexSeam, CloseAfterAUniqueKeyErrorDropsTheRefusedRecord) {
+  ASSERT_EQ(qxtest::appendSample(t, "alpha", 1), 0);
+  ASSERT_EQ(dbfTop(t), 0);
+  fldAssign(dbfFieldByName(t, "NAME"), "beta");
+  index->refuse = kErrUnique;
+  engine.quietErrors = 1;
+  EXPECT_EQ(qx_d4write(t, 1), kErrUnique);
+  engine.lastError = kErrUnique;  // as the unique tag reports it
+  size_t asked = index->log.size();
+  EXPECT_EQ(dbfClose(t), 0);
+  EXPECT_EQ(engine.lastError, kErrUnique);
+  EXPECT_EQ(index->log.size(), asked);
+  EXPECT_EQ(read_file(dir.file("t.dbf")).substr(162, 5), "alpha");
+}
+
 TEST_F(IndexSeam, SelectedOrderDrivesTheMoves) {
   for (const char* n : {"one", "two", "three"}) ASSERT_EQ(qxtest::appendSample(t, n, 1), 0);
   Backwards order;
@@ -180,11 +198,13 @@ TEST_F(IndexSeam, ProductionIndexFlagAndHooks) {
   set_production_index_opener(nullptr);
 
   // Without an index module, a table with tags cannot be made.
+  set_production_index_creator(nullptr);
   engine.quietErrors = 1;
   TagInfo tags[] = {{"TAG000", "UPPER(NAME)", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
   EXPECT_EQ(dbfCreate(&engine, dir.file("tagged").c_str(), qxtest::sampleFields(), tags), nullptr);
   EXPECT_EQ(engine.lastError, kErrNoIndexSupport);
   EXPECT_FALSE(port::file_exists(dir.file("tagged.dbf")));
+  installCompoundIndex();  // the compound-index module's hooks again, for the tests after this one
 }
 
 TEST(MemoBlocks, NewContentsNeverOverwriteUsedBlocks) {

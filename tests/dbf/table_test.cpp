@@ -289,6 +289,18 @@ TEST_F(TableTest, WriteOfAnUnchangedRecordTouchesNothing) {
   EXPECT_EQ(dbfSkip(t, 1), kEof);
   dbfClose(t);
   EXPECT_EQ(read_file(path("u.dbf")), before);
+
+  // A table that was changed gets today's date when it closes.
+  t = dbfOpen(&engine, path("u").c_str());
+  ASSERT_NE(t, nullptr);
+  ASSERT_EQ(dbfTop(t), 0);
+  fldAssign(dbfFieldByName(t, "NAME"), "other");
+  ASSERT_EQ(dbfClose(t), 0);
+  std::string after = read_file(path("u.dbf"));
+  port::LocalDate today = port::local_date();
+  EXPECT_EQ(static_cast<unsigned char>(after[1]), today.year - 1900);
+  EXPECT_EQ(static_cast<unsigned char>(after[2]), today.month);
+  EXPECT_EQ(static_cast<unsigned char>(after[3]), today.day);
 }
 
 TEST_F(TableTest, PackKeepsActiveRecordsInOrder) {

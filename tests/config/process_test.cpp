@@ -138,7 +138,8 @@ int keep_alert(const qx::port::Alert& alert, void*) {
   return 1;
 }
 
-TEST_F(VersionTest, MissingHelpLibraryIsReportedAndAnswersZero) {
+// A loaded library stays loaded, so the missing library comes first.
+TEST_F(VersionTest, HelpLibraryIsLoadedFromTheBinaryDirectory) {
   qxtest::write_file(cfg_.file("qx.ini"), "[GENERAL]\nQX_BIN_DIR=" + cfg_.path() + "\n");
   g_alerts.clear();
   qx::port::AlertSink old = qx::port::set_alert_sink(keep_alert, nullptr);
@@ -151,6 +152,13 @@ TEST_F(VersionTest, MissingHelpLibraryIsReportedAndAnswersZero) {
   EXPECT_EQ(u8(g_alerts[1].caption), "Help Library Error");
   EXPECT_EQ(g_alerts[1].flags, 0x2010u);
   EXPECT_EQ(u8(g_alerts[1].text).rfind("Unable to load the Vexlor help Interface library", 0), 0u);
+
+  // The stand-in library answers with values made from the arguments.
+  qxtest::write_file(cfg_.file("qx.ini"), "[GENERAL]\nQX_BIN_DIR=" QX_TEST_HELP_DIR "\n");
+  qx_Global_destroyData();
+  EXPECT_EQ(qx_Help_Initialize(), 7);
+  EXPECT_EQ(qx_Help_DisplayContext(1, 20, 300, 4000), 4321);
+  EXPECT_EQ(qx_Help_DisplayTopic(2, 3, -4), -24);
 }
 
 int track(int32_t a, int32_t b, int32_t c) { return a * 100 + b * 10 + c; }

@@ -32,7 +32,7 @@
 #include "qx/sys.h"
 
 #ifndef QX_LIBRARY_VERSION
-#define QX_LIBRARY_VERSION "0.1.0"
+#error "the build gives the library's version (QX_LIBRARY_VERSION)"
 #endif
 
 namespace {

@@ -2,14 +2,14 @@
 // services, registered as an in-process class.  The configuration directory
 // comes from the environment variable QX_CONFIG_DIR (empty when unset) and
 // the base section name from QX_BASE_SECTION (empty when unset).
-#include "app/component.h"
+#include "app/component_internal.h"
 
 #include <cstdlib>
 
-#include "app/file_service.h"
+#include "app/file_service_internal.h"
 #include "app/ini_service.h"
 #include "app/interfaces.h"
-#include "app/translator.h"
+#include "app/translator_internal.h"
 #include "port/com_object.h"
 #include "port/wstr.h"
 

@@ -1,7 +1,7 @@
 // The file service of the built-in application component: existence tests
 // answered by the file system itself.  It keeps no cache, so revalidation
 // has nothing to refresh.
-#include "app/file_service.h"
+#include "app/file_service_internal.h"
 
 #include "port/com_object.h"
 #include "port/native_file.h"

@@ -1,6 +1,6 @@
 #include "app/holder.h"
 
-#include "app/component.h"
+#include "app/component_internal.h"
 
 namespace qx::app {
 

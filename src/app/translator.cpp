@@ -1,4 +1,4 @@
-#include "app/translator.h"
+#include "app/translator_internal.h"
 
 #include <map>
 #include <optional>

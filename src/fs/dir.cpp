@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fs/names.h"
-#include "fs/service.h"
+#include "fs/service_internal.h"
 #include "port/fs.h"
 #include "port/path.h"
 #include "port/wstr.h"

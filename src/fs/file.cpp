@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "fs/names.h"
-#include "fs/service.h"
+#include "fs/service_internal.h"
 #include "port/fs.h"
 #include "port/path.h"
 #include "port/wstr.h"

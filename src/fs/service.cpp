@@ -1,4 +1,4 @@
-#include "fs/service.h"
+#include "fs/service_internal.h"
 
 #include "app/holder.h"
 

@@ -5,8 +5,8 @@
 // backslash.  A key the catalogue does not hold gives an empty result (not
 // translated).  A catalogue that exists but cannot be read makes Translate
 // fail.
-#ifndef QX_APP_TRANSLATOR_H
-#define QX_APP_TRANSLATOR_H
+#ifndef QX_APP_TRANSLATOR_INTERNAL_H
+#define QX_APP_TRANSLATOR_INTERNAL_H
 
 #include <string>
 
@@ -21,4 +21,4 @@ ITranslator* create_translator(const std::u16string& config_dir);
 
 }  // namespace qx::app
 
-#endif  // QX_APP_TRANSLATOR_H
+#endif  // QX_APP_TRANSLATOR_INTERNAL_H

@@ -2,8 +2,8 @@
 // it: existence tests and revalidation.  Without the service (COM not
 // initialised on the thread, or no component) the tests answer false and
 // revalidation is skipped.
-#ifndef QX_FS_SERVICE_H
-#define QX_FS_SERVICE_H
+#ifndef QX_FS_SERVICE_INTERNAL_H
+#define QX_FS_SERVICE_INTERNAL_H
 
 #include <string_view>
 
@@ -15,4 +15,4 @@ void service_revalidate(std::u16string_view path);
 
 }  // namespace qx::fs
 
-#endif  // QX_FS_SERVICE_H
+#endif  // QX_FS_SERVICE_INTERNAL_H

@@ -1,6 +1,6 @@
 // The file service of the built-in application component.
-#ifndef QX_APP_FILE_SERVICE_H
-#define QX_APP_FILE_SERVICE_H
+#ifndef QX_APP_FILE_SERVICE_INTERNAL_H
+#define QX_APP_FILE_SERVICE_INTERNAL_H
 
 #include "app/interfaces.h"
 
@@ -11,4 +11,4 @@ IFileService* create_file_service();
 
 }  // namespace qx::app
 
-#endif  // QX_APP_FILE_SERVICE_H
+#endif  // QX_APP_FILE_SERVICE_INTERNAL_H

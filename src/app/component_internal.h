@@ -1,7 +1,7 @@
 // The library's own in-process application component: the application
 // object and its translator, settings and file services.
-#ifndef QX_APP_COMPONENT_H
-#define QX_APP_COMPONENT_H
+#ifndef QX_APP_COMPONENT_INTERNAL_H
+#define QX_APP_COMPONENT_INTERNAL_H
 
 namespace qx::app {
 
@@ -11,4 +11,4 @@ void register_builtin_component();
 
 }  // namespace qx::app
 
-#endif  // QX_APP_COMPONENT_H
+#endif  // QX_APP_COMPONENT_INTERNAL_H

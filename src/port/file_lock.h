@@ -39,7 +39,7 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
-// The stamp of the file now (links followed); size -1 when it cannot be had.
+// The stamp of the file now (links followed); size -1 when it cannot be examined.
 FileStamp file_stamp(const std::string& native_path);
 
 }  // namespace qx::port

@@ -21,6 +21,7 @@
 
 #include "qx/dbf.h"
 
+#include "qx/ini.h"
 #include "qx/env.h"
 #include "qx/sys.h"
 #include "qx/global.h"

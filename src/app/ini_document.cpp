@@ -209,7 +209,7 @@ bool IniDocument::set_value(std::u16string_view group, std::u16string_view name,
   std::u16string text = line.name + u"=" + std::u16string(value);
   line.bytes = encode(text);
   classify(&line, text);
-  changed();
+  modified_ = true;  // the same line with the same name: the index still holds
   return true;
 }
 

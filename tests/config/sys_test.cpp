@@ -61,6 +61,8 @@ TEST_F(SysTest, NetworkAndLocalDirectories) {
   qx_Env_setSes(u"QV", u"E:\\Session");
   EXPECT_EQ(u8(qx_Sys_getNetName(buf_, u"A.txt")), "e:\\session\\a.txt") << "session first";
   EXPECT_EQ(qx_Env_getSes(u"QVWS"), nullptr) << "the local directory is not copied";
+  qx_Env_setSes(u"qvws", u"F:\\Local");
+  EXPECT_EQ(u8(qx_Sys_getLocalDir(buf_)), "f:\\local\\") << "session first";
 }
 
 TEST_F(SysTest, BinaryDirectoryReadsOnlyQxIni) {
@@ -95,6 +97,11 @@ TEST_F(SysTest, TemporaryDirectoryIsMadeAndCopiedIntoTheSession) {
       << "a later change of qx.ini is not seen";
   qx_Env_resetSes();
   EXPECT_EQ(u8(qx_Sys_getTempDir(buf_, 0)), dir("elsewhere/")) << "until the session is reset";
+
+  // A session value wins over qx.ini and is kept as it is.
+  qx_Env_setSes(u"QVTMP", qx::port::from_utf8(root_.path() + "/Session").c_str());
+  EXPECT_EQ(u8(qx_Sys_getTempDir(buf_, 0)), dir("session/"));
+  EXPECT_EQ(u8(qx_Env_getSes(u"QVTMP")), root_.path() + "/Session");
 
   // Without any variable, under the local directory.
   qx_Env_resetSes();

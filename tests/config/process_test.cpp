@@ -179,6 +179,7 @@ TEST_F(VersionTest, HostRegisters) {
 
 TEST(OpenFile, StartsTheEditorOnTheNativePath) {
   CoInitialize(nullptr);
+  qx_Global_destroyData();  // a holder made without COM has no file service
   TempDir dir;
   // The "editor" runs the file it is given as a script.
   qxtest::write_file(dir.file("Note.TXT"), "echo opened > '" + dir.file("marker") + "'\n");

@@ -28,11 +28,17 @@ std::u16string_view trimmed(std::u16string_view s) {
 // its value, or nothing when no line matches.
 std::optional<std::u16string_view> find_line(const qx_wchar* name) {
   if (!g_session || !name) return std::nullopt;
+  size_t wanted = qx::port::wlen(name);
   for (qx_StrList_start(g_session); !qx_StrList_eol(g_session); qx_StrList_next(g_session)) {
     const auto* node = static_cast<const qx_StrListNode*>(qx_LnkList_getCurr(g_session));
     if (!node || !node->str) continue;
+    // A line's name is its first non-blank text, so most lines are passed
+    // over without being split.
+    const qx_wchar* start = node->str;
+    while (is_blank(*start)) ++start;
+    if (qx::port::wnicmp(start, name, wanted) != 0) continue;
     qx::config::EntryLine entry = qx::config::split_entry_line(node->str);
-    if (entry.name.size() == qx::port::wlen(name) &&
+    if (entry.name.size() == wanted &&
         qx::port::wnicmp(entry.name.data(), name, entry.name.size()) == 0)
       return entry.value;
   }

@@ -142,6 +142,16 @@ TEST_F(EnvTest, QxIniValuesAreAliasExpandedAndWritten) {
   qx_Alias_del(u"QXROOT");
   EXPECT_EQ(u8(qx_Env_getIni(u"GENERAL", u"data")), "%QXROOT%\\data");
 
+  qx_FldList* group = qx_Env_getIniGroup(u"general");
+  qx_wchar value[64];
+  EXPECT_EQ(qx_FldList_getChar(group, u"data", value, 63), 1);
+  EXPECT_EQ(u8(value), "%QXROOT%\\data");
+  qx_FldList_destroy(group);
+  // The error report names qx.ini by its full path (the count is what was printed).
+  std::string report = "Error reading Ini File\nFile Name " + cfg_.file("qx.ini") +
+                       "\nGroup Name GENERAL\nVariable Name DATA";
+  EXPECT_EQ(qx_Env_displayIniError(u"GENERAL", u"DATA"), static_cast<int>(report.size()));
+
   EXPECT_EQ(qx_Env_setIni(u"GENERAL", u"NEW", u"written"), 0);
   qx_Global_destroyData();  // read the file again, not the cache
   EXPECT_EQ(u8(qx_Env_getIni(u"GENERAL", u"NEW")), "written");

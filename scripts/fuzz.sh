@@ -25,10 +25,25 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 cmake --build "$dir" -j2 --target "${targets[@]}"
 
+# Expressions of every kind for the expression target, one a file.
+expression_seeds() {
+  local seed_dir="$dir/seeds/expr" i=0
+  mkdir -p "$seed_dir"
+  for e in "NAME = 'Smith' .AND. QTY > 5" "UPPER(TRIM(NAME)) + STR(QTY,8,2) - DTOC(DUE+1)" \
+           "IIF(OK, SUBSTR(NAME,2,3), LEFT(NAME,3)) \$ 'mit'" ".NOT. DELETED() .OR. RECNO() <= 2" \
+           "DTOS(CTOD('02/29/24')) >= DTOS(DATE()-30)" "2^3**2/VAL('4') # YEAR(DUE) * MONTH(DUE)" \
+           "t.NAME = [x] .OR. T->QTY < -1.5" "CHR(65) + DEL() + TIME() < NOTE"; do
+    printf '%s' "$e" >"$seed_dir/$i"
+    i=$((i + 1))
+  done
+  find "$seed_dir" -type f
+}
+
 # Seed inputs of a target: small files of the test data it can start from.
 seeds_for() {
   case "$1" in
     qx_fuzz_dbf_*) find tests/data/reference -name '*.dbf' -size -8k 2>/dev/null || true ;;
+    qx_fuzz_expr) expression_seeds ;;
     qx_fuzz_ini) find tests/data/ini -name '*.ini' 2>/dev/null || true ;;
   esac
 }

@@ -38,10 +38,14 @@ const char* field_bytes(const Field* f) { return f->table->record.data() + f->of
 
 bool logical_true(char c) { return c == 'T' || c == 't' || c == 'Y' || c == 'y'; }
 
+// A computed date as a day number: out of any calendar (or not a number)
+// it is a blank date.
+long day_number(double day) { return day >= 1 && day <= 1e8 ? static_cast<long>(day) : 0; }
+
 // Year, month and day of a day number; all 0 for a blank date.
 void split_date(double day, int* year, int* month, int* dd) {
   char text[8];
-  day_to_date(static_cast<long>(day), text);
+  day_to_date(day_number(day), text);
   if (text[0] == ' ') {
     *year = *month = *dd = 0;
     return;
@@ -244,7 +248,8 @@ void logical_or(Evaluation& ev, const Instr&) {
 void chr(Evaluation& ev, const Instr& in) {
   Value& a = ev.sp[-1];
   char* out = region(ev, in);
-  out[0] = static_cast<char>(static_cast<unsigned char>(static_cast<long long>(a.number) & 0xFF));
+  double code = std::isfinite(a.number) ? std::fmod(std::trunc(a.number), 256.0) : 0;
+  out[0] = static_cast<char>(static_cast<unsigned char>(static_cast<int>(code < 0 ? code + 256 : code)));
   a.text = out;
   a.length = 1;
 }
@@ -303,7 +308,7 @@ void upper(Evaluation& ev, const Instr& in) {
 void dtos(Evaluation& ev, const Instr& in) {
   Value& a = ev.sp[-1];
   char* out = region(ev, in);
-  day_to_date(static_cast<long>(a.number), out);
+  day_to_date(day_number(a.number), out);
   a.text = out;
   a.length = 8;
 }
@@ -358,7 +363,7 @@ void ctod(Evaluation& ev, const Instr& in) {
       for (int k = i; k < i + run; ++k) {
         char c = k < a.length ? a.text[k] : ' ';
         if (c >= '0' && c <= '9') {
-          value = value * 10 + (c - '0');
+          if (value < 1000000) value = value * 10 + (c - '0');
           any = true;
         } else if (c != ' ') {
           bad = true;

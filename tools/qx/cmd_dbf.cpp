@@ -44,6 +44,7 @@ const Command kDbf("dbf", "dbf SUBCOMMAND FILE ...   look at and change tables",
 
 DbfSubcommand::DbfSubcommand(const char* name, const char* usage, CommandFn fn) {
   subcommands()[name] = Subcommand{usage, fn};
+  register_subcommand_usage("dbf", name, usage);  // for `qx dbf NAME --help`
 }
 
 std::string to_table(const std::string& utf8) {

@@ -8,6 +8,8 @@
 
 #include "dbf/error.h"
 #include "dbf_command.h"
+#include "port/fs.h"
+#include "port/wstr.h"
 
 namespace qxtool {
 
@@ -15,59 +17,147 @@ namespace {
 
 using namespace qx::dbf;
 
-bool parse_field(const std::string& field_text, std::string* name, FieldInfo* info) {
+constexpr size_t kMaxNameLength = 10;
+constexpr int kMaxCharWidth = 254;
+constexpr int kMaxNumberWidth = 20;
+constexpr long kMaxRecordLength = 65535;
+
+// The field description NAME:TYPE[:WIDTH[:DECIMALS]] split at its colons.
+std::vector<std::string> split_description(const std::string& text) {
   std::vector<std::string> parts;
   size_t start = 0;
-  for (;;) {
-    size_t colon = field_text.find(':', start);
-    parts.push_back(field_text.substr(start, colon - start));
-    if (colon == std::string::npos) break;
-    start = colon + 1;
+  for (size_t colon; (colon = text.find(':', start)) != std::string::npos; start = colon + 1)
+    parts.push_back(text.substr(start, colon - start));
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+bool parse_number(const std::string& s, int* out) {
+  char* end = nullptr;
+  long v = std::strtol(s.c_str(), &end, 10);
+  if (s.empty() || *end || v < 0 || v > 65535) return false;
+  *out = static_cast<int>(v);
+  return true;
+}
+
+// The width a type takes when none is given, or must take when one is; 0
+// for the types whose width is the caller's choice.
+int fixed_width(char type) {
+  switch (type) {
+    case 'D': return 8;
+    case 'L': return 1;
+    case 'M': case 'G': case 'B': return 10;
+    default: return 0;
   }
-  if (parts.size() < 2 || parts.size() > 4 || parts[0].empty() || parts[0].size() > 10 ||
-      parts[1].size() != 1)
+}
+
+// Why the width and decimals cannot be, or "" when they can.
+std::string width_problem(char type, int width, int decimals, bool width_given) {
+  if (int fixed = fixed_width(type)) {
+    if (width_given && width != fixed)
+      return std::string("a field of type ") + type + " is " + std::to_string(fixed) + " wide";
+    if (decimals) return std::string("a field of type ") + type + " has no decimals";
+    return "";
+  }
+  if (!width_given || width == 0) return std::string("a field of type ") + type + " needs a width";
+  if (type == 'C') {
+    if (width > kMaxCharWidth) return "text fields are at most 254 wide";
+    if (decimals) return "text fields have no decimals";
+    return "";
+  }
+  if (width > kMaxNumberWidth) return "number fields are at most 20 wide";
+  // Room for the digits before the point, the point and the decimals.
+  if (decimals && decimals > width - 2)
+    return "a number " + std::to_string(width) + " wide holds at most " +
+           std::to_string(width > 2 ? width - 2 : 0) + " decimals";
+  return "";
+}
+
+// Parses one description; on failure *problem says why.
+bool parse_field(const std::string& text, std::string* name, FieldInfo* info,
+                 std::string* problem) {
+  std::vector<std::string> parts = split_description(text);
+  if (parts.size() < 2 || parts.size() > 4) {
+    *problem = "expected NAME:TYPE[:WIDTH[:DECIMALS]]";
     return false;
-  *name = to_table(parts[0]);
+  }
+  std::string field_name = to_table(parts[0]);
+  while (!field_name.empty() && field_name.back() == ' ') field_name.pop_back();
+  if (field_name.empty() || field_name.front() == ' ') {
+    *problem = "a field name may not be blank or start with a blank";
+    return false;
+  }
+  if (field_name.size() > kMaxNameLength) {
+    *problem = "field names have at most 10 characters";
+    return false;
+  }
+  if (parts[1].size() != 1 ||
+      !std::strchr("CNFDLMGB", std::toupper(static_cast<unsigned char>(parts[1][0])))) {
+    *problem = "the type is one of C, N, F, D, L, M, G, B";
+    return false;
+  }
   char type = static_cast<char>(std::toupper(static_cast<unsigned char>(parts[1][0])));
-  if (!std::strchr("CNFDLMGB", type)) return false;
-  auto number = [](const std::string& s, int* out) {
-    char* end = nullptr;
-    long v = std::strtol(s.c_str(), &end, 10);
-    if (s.empty() || *end || v < 0 || v > 65534) return false;
-    *out = static_cast<int>(v);
-    return true;
-  };
-  int width = 0, decimals = 0;
-  if (parts.size() > 2 && !number(parts[2], &width)) return false;
-  if (parts.size() > 3 && !number(parts[3], &decimals)) return false;
-  bool sized = type == 'C' || type == 'N' || type == 'F';
-  if (sized && width == 0) return false;
-  if ((type == 'N' || type == 'F') && (width > 255 || decimals >= width)) return false;
-  if (type == 'C' && decimals) return false;
+  int width = fixed_width(type), decimals = 0;
+  if ((parts.size() > 2 && !parse_number(parts[2], &width)) ||
+      (parts.size() > 3 && !parse_number(parts[3], &decimals))) {
+    *problem = "width and decimals are numbers";
+    return false;
+  }
+  *problem = width_problem(type, width, decimals, parts.size() > 2);
+  if (!problem->empty()) return false;
+  for (char& c : field_name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  *name = field_name;
   info->type = type;
   info->width = width;
   info->decimals = decimals;
   return true;
 }
 
+int refuse(const std::string& file, const std::string& why) {
+  std::fprintf(stderr, "qx dbf create: %s: %s\n", file.c_str(), why.c_str());
+  return kExitFailure;
+}
+
+// The folder part of a name typed on the command line ("." for none).
+std::string folder_of(const std::string& file) {
+  size_t cut = file.find_last_of("/\\");
+  if (cut == std::string::npos) return ".";
+  return cut == 0 ? file.substr(0, 1) : file.substr(0, cut);
+}
+
 int run_create(const Args& args) {
   if (args.size() < 3) return dbf_usage("create takes FILE and at least one NAME:TYPE[:WIDTH[:DEC]]");
   std::vector<std::string> names(args.size() - 2);
   std::vector<FieldInfo> fields(args.size() - 1, FieldInfo{nullptr, 0, 0, 0});
+  long record_length = 1;
   for (size_t i = 2; i < args.size(); ++i) {
-    if (!parse_field(args[i], &names[i - 2], &fields[i - 2]))
-      return dbf_usage(("bad field '" + args[i] + "'").c_str());
+    std::string problem;
+    if (!parse_field(args[i], &names[i - 2], &fields[i - 2], &problem))
+      return dbf_usage(("bad field '" + args[i] + "': " + problem).c_str());
+    for (size_t k = 0; k + 2 < i; ++k)
+      if (names[k] == names[i - 2])
+        return dbf_usage(("field name '" + from_table(names[k]) + "' given twice").c_str());
+    record_length += fields[i - 2].width;
   }
+  if (record_length > kMaxRecordLength)
+    return dbf_usage(("the fields make a record of " + std::to_string(record_length) +
+                      " bytes; at most 65535 fit").c_str());
   for (size_t i = 0; i < names.size(); ++i) fields[i].name = names[i].c_str();
+
+  // Say plainly what stands in the way before the engine tries.
+  std::string folder = folder_of(args[1]);
+  qx::port::FileStatus status;
+  if (!qx::port::stat_path(qx::port::from_utf8(folder), &status) || !status.is_directory)
+    return refuse(args[1], "no such folder: " + folder);
+  std::string target = from_table(with_extension(to_table(args[1]), "dbf"));
+  if (qx::port::stat_path(qx::port::from_utf8(target), nullptr))
+    return refuse(target, "already exists; it is not replaced");
+
   QuietEngine q;
   Table* t = dbfCreate(&q.engine, to_table(args[1]).c_str(), fields.data(), nullptr);
   if (!t) {
-    if (q.engine.lastError == kErrCreate)
-      std::fprintf(stderr, "qx dbf create: %s: cannot create the file (does it exist?)\n",
-                   args[1].c_str());
-    else
-      dbf_failure(q.engine, args[1], "create");
-    return kExitFailure;
+    if (q.engine.lastError == kErrCreate) return refuse(target, "cannot create the file");
+    return dbf_failure(q.engine, args[1], "create");
   }
   std::printf("created %s: %d fields, record length %u\n", from_table(dbfName(t)).c_str(),
               dbfFieldCount(t), dbfHeader(t).record_length);

@@ -2,6 +2,7 @@
 // lose none of each other's values, and a writer killed at any moment
 // leaves the old or the new file whole.
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,6 +115,29 @@ TEST_F(IniProcesses, AWriterKilledAtAnyMomentLeavesAWholeFile) {
       EXPECT_EQ(without, original) << "round " << round;
     }
   }
+}
+
+// A file that exists but cannot be read must not be replaced by one holding
+// only the change.  The writer runs as a user without read permission (an
+// unprivileged one, since the owner of the test may read anything).
+TEST_F(IniProcesses, AFileThatCannotBeReadIsNotReplaced) {
+  const std::string original = "[G]\nk=1\n; and more\n";
+  write_file(file("secret.ini"), original);
+  ::chmod(file("secret.ini").c_str(), 0222);
+  ::chmod(dir_.path().c_str(), 0777);
+  const std::u16string f = w("secret.ini");
+  pid_t pid = child([&f] {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) return 100;
+    qx_FldList* list = list_of({{"k", "2"}});
+    int failures = qx_Ini_set(f.c_str(), u"G", u"k", u"2") != 1;
+    failures += qx_Ini_setGroupItems(f.c_str(), u"G", list) != 0;
+    failures += qx_Ini_getGroupLines(f.c_str(), u"G", 1) != nullptr;
+    qx_FldList_destroy(list);
+    return failures;
+  });
+  EXPECT_TRUE(exited_cleanly(pid));
+  ::chmod(file("secret.ini").c_str(), 0644);
+  EXPECT_EQ(read_file(file("secret.ini")), original);
 }
 
 // The qx program as the other process: its exit code and its output.

@@ -86,7 +86,9 @@ IniDocument IniDocument::parse(std::string_view bytes) {
     } else {
       size_t end = feed > 0 && bytes[feed - 1] == '\r' ? feed - 1 : feed;
       line.bytes = bytes.substr(0, end);
-      line.end = bytes.substr(end, feed + 1 - end);
+      // Assigned as a constant: copying the computed slice makes gcc 12
+      // warn (-Wrestrict) about an overlap that cannot happen.
+      line.end = end < feed ? "\r\n" : "\n";
       bytes.remove_prefix(feed + 1);
       if (!eol_seen) doc.eol_ = line.end;
       eol_seen = true;

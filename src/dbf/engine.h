@@ -65,6 +65,9 @@ struct Engine {
   // duplicate out of the tag, 20 refuses the record, -340 is an error, 0
   // lets duplicates in.  The table API sets it to 0.
   int uniqueDefault = kUniqueContinue;
+  // The file an open of a table failed on when it was not the data file
+  // itself (its memo file); empty otherwise.  For messages that name it.
+  std::string failedFile;
   // Picture of the date functions of the expression language (at most 20).
   std::string dateFormat = "MM/DD/YY";
 

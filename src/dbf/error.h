@@ -39,6 +39,7 @@ enum : int {
   kErrResult = -950,
   kErrNoIndexSupport = -1010,
   kErrNoMemoSupport = -1020,
+  kErrNoWriteSupport = -1040,
 };
 
 // The table text of an error number, or null when the table has none.

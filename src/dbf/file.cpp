@@ -6,6 +6,7 @@
 #include "dbf/engine.h"
 #include "dbf/error.h"
 #include "port/path.h"
+#include "port/wstr.h"
 
 namespace qx::dbf {
 
@@ -69,12 +70,21 @@ void drop_read_ahead(File& file) { file.ahead.size = 0; }
 
 }  // namespace
 
-std::string native_name(const std::string& name) { return port::native_path_latin1(name); }
+// File names on this system are UTF-8, and so is the engine's 8-bit text for
+// file names; bytes that do not form UTF-8 are taken as Latin-1 characters,
+// so a name narrowed to the single-byte code page still finds its file.
+std::string native_name(const std::string& name) {
+  return port::native_path_utf8(port::to_utf8(port::from_utf8(name)));
+}
 
 int file_open(Engine* e, File& file, const std::string& name) {
   if (!may_start(e)) return -1;
-  port::WinFile h = port::WinFile::open(native_name(name), access_of(e), share_of(e),
-                                        port::Disposition::kOpenExisting);
+  // Only regular files are tables: opening a pipe would wait for a writer
+  // for ever, and a device or a folder is no table.
+  std::string path = native_name(name);
+  port::WinFile h;
+  if (!port::file_exists(path) || port::is_file(path))
+    h = port::WinFile::open(path, access_of(e), share_of(e), port::Disposition::kOpenExisting);
   if (!h.is_open()) {
     if (!e->reportOpenFailure) {
       e->lastError = kNoOpen;
@@ -190,6 +200,12 @@ int file_set_length(File& file, uint64_t length) {
                        "Attempt to change file length of a read-only file");
   if (!file.handle.set_length(length))
     return report_error(file.engine, kErrLengthSet, file.name.c_str());
+  return 0;
+}
+
+int file_sync(File& file) {
+  if (file.read_only || !file.handle.can_write()) return 0;
+  if (!file.handle.flush()) return report_error(file.engine, kErrWrite, file.name.c_str());
   return 0;
 }
 

@@ -62,6 +62,10 @@ int64_t file_length(File& file);
 // Cuts or extends the file: 0, -930 read-only, -40 on failure.
 int file_set_length(File& file, uint64_t length);
 
+// Brings the file's written data to the disk (fdatasync): 0 or -120.  A
+// file opened for reading only has nothing to bring.
+int file_sync(File& file);
+
 // Locks a byte range: 0, 50 when the attempts ran out (lockRetries), or -50.
 // Files opened for reading only or exclusively are never locked.
 int file_lock(File& file, uint64_t offset, uint64_t length);

@@ -11,6 +11,7 @@ namespace qx::dbf {
 
 struct Table;
 struct TagInfo;
+struct File;
 
 // An order over the records of a table (a selected tag).  Each operation
 // gives 0 with a record number (0 when there is none), 50 when a lock could
@@ -48,6 +49,10 @@ class IndexFile {
   virtual int unlock_all() = 0;
   // Closes the file; 0 or the first error.
   virtual int close() = 0;
+  // The file that rebuild() rewrites, so that pack's rollback journal can
+  // save it beforehand and bring it to the disk afterwards; null when the
+  // index has no file of its own to save.
+  virtual File* journal_file() { return nullptr; }
 };
 
 // Opens the production index of a table (same name, extension CDX); the

@@ -14,6 +14,55 @@ namespace {
 // The memo file's allocation lock, at the offset the index files use.
 constexpr uint64_t kAllocationLock = 0x7FFFFFFE;
 
+constexpr char kDbtEnd = 0x1A;
+
+// A dBASE III memo: the text from the block up to the first 0x1A.
+int dbt_read(MemoFile& memo, long block, std::string& contents) {
+  uint64_t offset = static_cast<uint64_t>(block) * kDbtBlockSize;
+  char chunk[kDbtBlockSize];
+  for (;;) {
+    int64_t n = file_read(memo.file, offset, chunk, sizeof chunk);
+    if (n < 0) {
+      contents.clear();
+      return static_cast<int>(n);
+    }
+    const char* end = std::find(chunk, chunk + n, kDbtEnd);
+    contents.append(static_cast<const char*>(chunk), end);
+    if (end != chunk + n || n < static_cast<int64_t>(sizeof chunk)) return 0;
+    offset += sizeof chunk;
+  }
+}
+
+// Appends a dBASE III memo after the last block and moves the header's next
+// free block past it.
+int dbt_write(MemoFile& memo, const std::string& contents, long* block) {
+  Engine* e = memo.file.engine;
+  if (contents.find(kDbtEnd) != std::string::npos)
+    return report_error(e, kErrParameter, "The byte 0x1A ends a memo in a DBT file",
+                        memo.file.name.c_str());
+  int rc = file_lock(memo.file, kAllocationLock, 1);
+  if (rc != 0) return rc;
+  int64_t length = file_length(memo.file);
+  uint64_t next = std::max<uint64_t>((static_cast<uint64_t>(length) + kDbtBlockSize - 1) / kDbtBlockSize, 1);
+  uint64_t blocks = (contents.size() + 2 + kDbtBlockSize - 1) / kDbtBlockSize;
+  if (next + blocks > 0xFFFFFFFFu) rc = report_error(e, kErrWrite, memo.file.name.c_str());
+  if (rc == 0) {
+    std::vector<char> data(static_cast<size_t>(blocks * kDbtBlockSize), 0);
+    std::copy(contents.begin(), contents.end(), data.begin());
+    data[contents.size()] = data[contents.size() + 1] = kDbtEnd;
+    rc = file_write(memo.file, next * kDbtBlockSize, data.data(), data.size());
+  }
+  if (rc == 0) {
+    unsigned char header[4];
+    coding::put32le(header, static_cast<uint32_t>(next + blocks));
+    rc = file_write(memo.file, 0, header, sizeof header);
+  }
+  int unlockRc = file_unlock(memo.file, kAllocationLock, 1);
+  if (rc == 0) rc = unlockRc;
+  if (rc == 0) *block = static_cast<long>(next);
+  return rc;
+}
+
 }  // namespace
 
 int memo_create(Engine* engine, MemoFile& memo, const std::string& name) {
@@ -30,6 +79,10 @@ int memo_open(Engine* engine, MemoFile& memo, const std::string& name) {
   int rc = file_open(engine, memo.file, name);
   if (rc != 0) return rc;
   unsigned char header[8];
+  if (memo.dbt) {
+    memo.block_size = kDbtBlockSize;
+    return file_read_all(memo.file, 0, header, 4);
+  }
   rc = file_read_all(memo.file, 0, header, sizeof header);
   if (rc != 0) return rc;
   unsigned size = coding::get16be(header + 6);
@@ -40,6 +93,7 @@ int memo_open(Engine* engine, MemoFile& memo, const std::string& name) {
 int memo_read(MemoFile& memo, long block, std::string& contents) {
   contents.clear();
   if (block <= 0) return 0;
+  if (memo.dbt) return dbt_read(memo, block, contents);
   uint64_t offset = static_cast<uint64_t>(block) * memo.block_size;
   unsigned char head[8];
   int64_t n = file_read(memo.file, offset, head, sizeof head);
@@ -63,6 +117,7 @@ int memo_read(MemoFile& memo, long block, std::string& contents) {
 int memo_write(MemoFile& memo, const std::string& contents, long* block) {
   *block = 0;
   if (contents.empty()) return 0;
+  if (memo.dbt) return dbt_write(memo, contents, block);
   if (contents.size() > 0xFFFFFFF0u)
     return report_error(memo.file.engine, kErrParameter, "Memo too large");
   int rc = file_lock(memo.file, kAllocationLock, 1);

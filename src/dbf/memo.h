@@ -6,6 +6,11 @@
 // always go to fresh blocks at the end, so a memo that another process is
 // reading is never overwritten under it; the header's next free block is
 // kept up to date for other programs.
+//
+// dBASE III tables (version 0x83) keep their memos in a DBT file instead:
+// blocks of 512 bytes, the next free block little-endian at 0, and each
+// memo's text in blocks of its own, ended by the byte 0x1A (twice, as
+// written).  Those memos carry no length; the text ends at the first 0x1A.
 #ifndef QX_DBF_MEMO_H
 #define QX_DBF_MEMO_H
 
@@ -21,9 +26,12 @@ struct Engine;
 constexpr unsigned kMemoHeaderSize = 512;
 constexpr unsigned kMemoBlockSize = 64;
 
+constexpr unsigned kDbtBlockSize = 512;
+
 struct MemoFile {
   File file;
   unsigned block_size = kMemoBlockSize;
+  bool dbt = false;  // the dBASE III layout; set before memo_open
 };
 
 // One memo field of a table, with contents loaded or stored since the

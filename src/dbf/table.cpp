@@ -8,6 +8,7 @@
 
 #include "core/coding.h"
 #include "dbf/error.h"
+#include "dbf/journal.h"
 
 namespace qx::dbf {
 
@@ -24,6 +25,24 @@ bool has_memo_file(const unsigned char* header) {
   if (header[0] & 0x80) return true;
   return header[0] >= 0x30 && header[0] <= 0x32 && (header[28] & 0x02);
 }
+
+// Tables of versions 0x30 to 0x32 and tables with the binary field types
+// (integer, currency, double, date-time, time stamp, null flags) are read
+// but not written: a value stored as text there would be read back as a
+// different number, or mark fields null.
+const char* write_refusal_of(const Table* t) {
+  static const char kWhy[] =
+      "Table with binary fields (version 0x30 to 0x32) is read only: its values would be stored "
+      "wrongly";
+  if (t->header[0] >= 0x30 && t->header[0] <= 0x32) return kWhy;
+  for (const Field& f : t->fields)
+    if (f.type != 0 && std::strchr("IYT@0", f.type)) return kWhy;
+  return nullptr;
+}
+
+// The memo file of a dBASE III table (version 0x83) has the extension DBT
+// and its own layout; later tables keep their memos in an FPT file.
+bool has_dbt_memo(const unsigned char* header) { return header[0] == 0x83; }
 
 // Where the extension of the last path component starts, or npos.
 size_t extension_start(const std::string& name) {
@@ -234,6 +253,9 @@ Table* dbfOpen(Engine* e, const char* name) {
   auto t = std::make_unique<Table>();
   t->engine = e;
   t->name = with_extension(name, "dbf");
+  e->failedFile.clear();
+  // A pack that crashed left its journal: the table is put back first.
+  if (journal_exists(t->name) && journal_recover(e, t->name) != 0) return nullptr;
   if (file_open(e, t->file, t->name) != 0) return nullptr;
   if (read_structure(t.get()) != 0) {
     discard(t.get());
@@ -245,9 +267,13 @@ Table* dbfOpen(Engine* e, const char* name) {
   t->record_old.back() = 0;
   link_fields(t.get());
   t->production_index = (t->header[28] & kFlagProductionIndex) != 0;
+  t->write_refusal = write_refusal_of(t.get());
   if (has_memo_file(t->header)) {
     t->memo = std::make_unique<MemoFile>();
-    if (memo_open(e, *t->memo, replace_extension(t->name, "fpt")) != 0) {
+    t->memo->dbt = has_dbt_memo(t->header);
+    std::string memo_name = replace_extension(t->name, t->memo->dbt ? "dbt" : "fpt");
+    if (memo_open(e, *t->memo, memo_name) != 0) {
+      e->failedFile = memo_name;
       discard(t.get());
       return nullptr;
     }
@@ -366,6 +392,11 @@ int dbfClose(Table* t) {
     stamp[2] = static_cast<unsigned char>(today.month);
     stamp[3] = static_cast<unsigned char>(today.day);
     note(file_write(t->file, 0, stamp, sizeof stamp));
+    // Closing reports success only once the changes are on the disk.
+    note(file_sync(t->file));
+    if (t->memo) note(file_sync(t->memo->file));
+    for (auto& ix : t->indexes)
+      if (File* f = ix->journal_file()) note(file_sync(*f));
   }
   note(unlock_all(t));
   for (auto& ix : t->indexes) note(ix->close());
@@ -378,16 +409,24 @@ int dbfClose(Table* t) {
   return first;
 }
 
-int read_record(Table* t, long n) {
+namespace {
+
+// Reads record n into the record buffer (one system call for a shared
+// table); true when it came back whole.
+bool fetch_record(Table* t, long n) {
+  if (n < 1) return false;
+  uint64_t offset = t->header_length + static_cast<uint64_t>(n - 1) * t->record_length;
+  return file_read_quiet(t->file, offset, t->record.data(), t->record_length) ==
+         static_cast<int64_t>(t->record_length);
+}
+
+// Makes the fetched record n current, or, when it did not come back whole,
+// leaves the table without a current record: 0, 5 or -70.
+int take_record(Table* t, long n, bool whole) {
   Engine* e = t->engine;
-  int64_t got = -1;
-  if (n >= 1) {
-    uint64_t offset = t->header_length + static_cast<uint64_t>(n - 1) * t->record_length;
-    got = file_read_quiet(t->file, offset, t->record.data(), t->record_length);
-  }
   for (MemoEntry& m : t->memos) m = MemoEntry{m.field, {}, false, false};
   t->record_changed = false;
-  if (got != static_cast<int64_t>(t->record_length)) {
+  if (!whole) {
     std::fill(t->record.begin(), t->record.end() - 1, ' ');
     t->rec_no = 0;
     t->old_rec_no = 0;
@@ -397,18 +436,58 @@ int read_record(Table* t, long n) {
   t->rec_no = n;
   std::copy(t->record.begin(), t->record.end(), t->record_old.begin());
   t->old_rec_no = n;
+  t->count_when_read = static_cast<long>(coding::get32le(t->header + 4));
   return 0;
 }
+
+// The record count as last read from the header, or as last written there.
+long count_last_read(const Table* t) { return static_cast<long>(coding::get32le(t->header + 4)); }
+
+// The record count that a move to record n in record-number order goes by.
+// A shared table keeps the count it read last while that count covers n:
+// other processes add records, and a record once counted stays, so the
+// header is read again only for a record beyond it.  A read of one record is
+// then one system call.  While the table holds a lock, or has the file to
+// itself, dbfRecordCount's own rule applies.  `*fresh` is false when the
+// count was kept.
+long count_for(Table* t, long n, bool* fresh) {
+  long last = count_last_read(t);
+  *fresh = count_is_stable(t) || n < 1 || n > last;
+  return *fresh ? dbfRecordCount(t) : last;
+}
+
+// Moves to record n, counted by count_for().  A record that does not come
+// back whole although a kept count covered it was taken away meanwhile (a
+// pack elsewhere): the move is decided again by the count read afresh, which
+// puts it at the end of file.
+int move_counted(Table* t, long n, bool fresh) {
+  bool whole = fetch_record(t, n);
+  if (!whole && !fresh) {
+    long count = dbfRecordCount(t);
+    if (count >= 0 && n > count) return go_eof(t, count);
+  }
+  int rc = take_record(t, n, whole);
+  if (rc == 0) {
+    t->eof = false;
+    t->bof = false;
+  }
+  return rc;
+}
+
+}  // namespace
+
+int read_record(Table* t, long n) { return take_record(t, n, fetch_record(t, n)); }
 
 int dbfTop(Table* t) {
   if (!t || in_error(t->engine)) return -1;
   int rc = leave_record(t);
   if (rc != 0) return rc;
   if (t->selected) return ordered_end(t, false);
-  long count = dbfRecordCount(t);
+  bool fresh = true;
+  long count = count_for(t, 1, &fresh);
   if (count < 0) return -1;
   if (count == 0) return go_eof(t, 0);
-  return move_to(t, 1);
+  return move_counted(t, 1, fresh);
 }
 
 int dbfBottom(Table* t) {
@@ -425,7 +504,9 @@ int dbfBottom(Table* t) {
 int dbfSkip(Table* t, long n) {
   if (!t || in_error(t->engine)) return -1;
   Engine* e = t->engine;
-  long count = dbfRecordCount(t);
+  bool fresh = true;
+  long count = t->selected ? dbfRecordCount(t)
+                           : count_for(t, std::max(t->rec_no, t->rec_no + n), &fresh);
   if (count < 0) return -1;
   bool valid = t->rec_no >= 1 && (t->rec_no <= count || (t->eof && t->rec_no == count + 1));
   if (!valid) {
@@ -440,19 +521,22 @@ int dbfSkip(Table* t, long n) {
   if (target > count) return go_eof(t, count);
   if (target < 1) {
     if (count == 0) return go_eof(t, 0);
-    rc = move_to(t, 1);
+    rc = move_counted(t, 1, fresh);
+    if (t->eof) return rc;
     t->bof = true;
     return rc == 0 ? kBof : rc;
   }
-  return move_to(t, target);
+  return move_counted(t, target, fresh);
 }
 
 int dbfGo(Table* t, long n) {
   if (!t || in_error(t->engine)) return -1;
   int rc = leave_record(t);
   if (rc != 0) return rc;
-  long count = dbfRecordCount(t);
+  bool fresh = true;
+  long count = count_for(t, n, &fresh);
   if (count < 0) return -1;
+  // Past the count, the read of record 0 leaves no current record (5 or -70).
   return move_to(t, n >= 1 && n <= count ? n : 0);
 }
 
@@ -483,7 +567,8 @@ long dbfRecordCount(Table* t) {
   if (!t) return -1;
   if (t->locked_count >= 0 && count_is_stable(t)) return t->locked_count;
   unsigned char bytes[4];
-  if (t->file.handle.read_at(4, bytes, 4) != 4) return -1;
+  // Through the file layer, which first writes out a held-back header.
+  if (file_read_quiet(t->file, 4, bytes, 4) != 4) return -1;
   uint32_t count = coding::get32le(bytes);
   std::memcpy(t->header + 4, bytes, 4);
   if (count_is_stable(t)) t->locked_count = static_cast<long>(count);

@@ -36,6 +36,11 @@ int dbfSkip(Table* t, long count);
 // Makes record n current (outside 1..count: no current record, result 5
 // or -70 as for a short read).
 int dbfGo(Table* t, long n);
+// Makes record n current as dbfGo does, but reads it under its record lock,
+// which the table keeps until the record is written back or the table moves
+// on: a record read this way cannot be moved by a pack before it is written.
+// 50 when the lock could not be had.
+int dbfGoLocked(Table* t, long n);
 // Goes to end of file (record count + 1, blank buffer); 3.
 int dbfGoEof(Table* t);
 int dbfEof(Table* t);

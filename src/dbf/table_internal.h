@@ -35,6 +35,12 @@ constexpr unsigned char kVersionPlain = 0x03;
 constexpr unsigned char kVersionMemo = 0xF5;
 constexpr unsigned char kFlagProductionIndex = 0x01;
 
+// The last record number a table may hold: the count is 32 bits, and the
+// locks of a table with a production index stand at 0x7FFFFFFE - n, which
+// must stay inside the whole-file lock.
+constexpr long kMaxRecordNumber = 0xFFFFFFFEL;
+constexpr long kMaxIndexedRecordNumber = 0x7FFFFFFE - 0x40000000;
+
 // The byte-range locks of a data file.
 constexpr uint64_t kRecordLockBase = 0x40000000;  // + the record's offset
 constexpr uint64_t kAppendLock = 0x7FFFFFFE;      // also the production-index record base
@@ -66,10 +72,14 @@ struct Table {
   std::vector<char> record;      // the current record (record length + 1)
   std::vector<char> record_old;  // the record as read, for key maintenance
   long old_rec_no = 0;           // the record record_old holds; 0 for none
+  long count_when_read = -1;     // the record count seen when record_old was read
   bool record_changed = false;
   bool file_changed = false;
 
   bool production_index = false;  // header byte 28
+  // Why this table is only read, never written (a kind of table whose
+  // fields the engine cannot write correctly); null when it may be written.
+  const char* write_refusal = nullptr;
   std::vector<std::unique_ptr<IndexFile>> indexes;
   TagOrder* selected = nullptr;
 

@@ -125,6 +125,8 @@ bool write_file_atomically(const std::string& native_path, std::string_view cont
   return true;
 }
 
+void sync_folder_of(const std::string& native_path) { sync_folder(folder_of(native_path)); }
+
 std::vector<std::string_view> split_lines(std::string_view text) {
   std::vector<std::string_view> lines;
   while (!text.empty()) {

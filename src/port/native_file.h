@@ -34,6 +34,10 @@ bool file_exists(const std::string& native_path);
 bool is_file(const std::string& native_path);
 bool is_directory(const std::string& native_path);
 
+// Brings the folder entry of a file (its creation, removal or renaming) to
+// the disk.  Some file systems cannot sync a folder; that is not reported.
+void sync_folder_of(const std::string& native_path);
+
 // Makes a new, private folder in the system's temporary folder ($TMPDIR, or
 // /tmp) named `prefix` and six random characters; its path, or empty.
 std::string make_temp_directory(std::string_view prefix);

@@ -65,7 +65,12 @@ int dbf_failure(Engine& e, const std::string& file, const char* doing) {
   else if (text) why = text;
   else why = "error " + std::to_string(code);
   if (code == kErrData) why = "not a table (bad header)";
-  std::string name = from_table(with_extension(to_table(file), "dbf"));
+  if (code == kErrNoWriteSupport)
+    why = "this kind of table (version 0x30 to 0x32, binary fields) is read only here";
+  if (code == kErrResult) why = "the table was packed since the record was read; nothing written";
+  // File names are UTF-8 for the engine, as for the system.
+  std::string name = with_extension(file, "dbf");
+  if (!e.failedFile.empty()) name = e.failedFile + " (the memo file of " + name + ")";
   std::fprintf(stderr, "qx dbf %s: %s: %s (error %d)\n", doing, name.c_str(), why.c_str(), code);
   return kExitFailure;
 }
@@ -77,7 +82,7 @@ int dbf_usage(const char* detail) {
 
 Table* open_table(Engine& e, const std::string& file, bool read_only) {
   e.readOnlyAccess = read_only ? 1 : 0;
-  return dbfOpen(&e, to_table(file).c_str());
+  return dbfOpen(&e, file.c_str());
 }
 
 std::string field_text(Field* f) {

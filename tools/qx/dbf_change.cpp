@@ -1,5 +1,10 @@
 // qx dbf append, delete, recall and pack: the subcommands that change a table.
+// Each waits a bounded time for the locks it needs (--wait SECONDS) and
+// refuses, before anything is written, a value the table could not hold as
+// given: an impossible date, a number in another notation, text outside the
+// table's code page, the end-of-file byte 0x1A.
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +12,7 @@
 
 #include "dbf/error.h"
 #include "dbf_command.h"
+#include "port/wstr.h"
 
 namespace qxtool {
 
@@ -14,15 +20,71 @@ namespace {
 
 using namespace qx::dbf;
 
+// How long a command waits for a lock that another program holds.
+constexpr int kDefaultWaitSeconds = 5;
+
+bool is_digit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// Skips the digits from `*i`; how many there were.
+size_t skip_digits(const std::string& s, size_t* i) {
+  size_t from = *i;
+  while (*i < s.size() && is_digit(s[*i])) ++*i;
+  return *i - from;
+}
+
+bool skip_sign(const std::string& s, size_t* i) {
+  if (*i < s.size() && (s[*i] == '+' || s[*i] == '-')) return ++*i, true;
+  return false;
+}
+
+// A decimal number: sign, digits with at most one point, an exponent.  What
+// else strtod takes (hexadecimal such as 0x1A, "inf", "nan", leading
+// blanks) is refused.
 bool is_number(const std::string& s) {
-  char* end = nullptr;
-  std::strtod(s.c_str(), &end);
-  return !s.empty() && *end == 0;
+  size_t i = 0;
+  skip_sign(s, &i);
+  size_t digits = skip_digits(s, &i);
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    digits += skip_digits(s, &i);
+  }
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    skip_sign(s, &i);
+    if (skip_digits(s, &i) == 0) return false;
+  }
+  return i == s.size();
+}
+
+bool leap_year(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+// CCYYMMDD naming a day of the calendar (the engine's conversions would
+// roll 20230231 over into March).
+bool is_real_date(const std::string& s) {
+  size_t i = 0;
+  if (s.size() != 8 || skip_digits(s, &i) != 8) return false;
+  int y = std::stoi(s.substr(0, 4)), m = std::stoi(s.substr(4, 2)), d = std::stoi(s.substr(6, 2));
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (y < 1 || m < 1 || m > 12 || d < 1) return false;
+  return d <= kDays[m - 1] + (m == 2 && leap_year(y) ? 1 : 0);
+}
+
+// Text the table can hold: the table's code page is ISO-8859-1, and 0x1A
+// marks the end of the data.
+bool fits_code_page(const std::string& utf8, std::string* why) {
+  if (utf8.find('\x1a') != std::string::npos)
+    return *why = "holds the byte 0x1A, which marks the end of a table", false;
+  for (char16_t c : qx::port::from_utf8(utf8))
+    if (c > 0xFF)
+      return *why = "has characters the table's code page (ISO-8859-1) cannot hold", false;
+  return true;
 }
 
 // Stores one command-line value; false with a reason when it does not fit
 // the field.
 bool store_value(Field* f, const std::string& value, std::string* why) {
+  if (!fits_code_page(value, why)) return false;
   std::string text = to_table(value);
   switch (fldStoredType(f)) {
     case 'N':
@@ -33,7 +95,7 @@ bool store_value(Field* f, const std::string& value, std::string* why) {
       if (field_text(f).find('*') != std::string::npos) return *why = "does not fit", false;
       return true;
     case 'D':
-      if (!value.empty() && (value.size() != 8 || date_to_day(value.c_str()) == 0))
+      if (!value.empty() && (!is_real_date(value) || date_to_day(value.c_str()) == 0))
         return *why = "not a date CCYYMMDD", false;
       return fldAssign(f, text.c_str()) == 0;
     case 'L':
@@ -50,10 +112,42 @@ bool store_value(Field* f, const std::string& value, std::string* why) {
   }
 }
 
-int run_append(const Args& args) {
-  if (args.size() < 2) return dbf_usage("append takes FILE and the values");
+// Takes "--wait SECONDS" out of the arguments into the engine's lock
+// attempts: one at once and one more as each second of the clock passes, so
+// that the first, partial second does not count.  False when SECONDS is not
+// a whole number from 0 to 3600.
+bool take_wait(Args* args, Engine& e) {
+  int seconds = kDefaultWaitSeconds;
+  for (size_t i = 1; i < args->size(); ++i) {
+    if ((*args)[i] != "--wait") continue;
+    if (i + 1 >= args->size()) return false;
+    const std::string& value = (*args)[i + 1];
+    size_t at = 0;
+    if (skip_digits(value, &at) != value.size() || value.size() > 4) return false;
+    seconds = std::stoi(value);
+    if (seconds > 3600) return false;
+    args->erase(args->begin() + static_cast<long>(i), args->begin() + static_cast<long>(i) + 2);
+    break;
+  }
+  e.lockRetries = seconds == 0 ? 1 : seconds + 2;
+  return true;
+}
+
+// A record number from 1, in decimal digits and within the engine's range.
+bool parse_record_number(const std::string& text, long* n) {
+  size_t at = 0;
+  if (skip_digits(text, &at) != text.size()) return false;
+  errno = 0;
+  *n = std::strtol(text.c_str(), nullptr, 10);
+  return errno == 0 && *n >= 1 && *n <= 0xFFFFFFFFL;
+}
+
+int run_append(const Args& given) {
   QuietEngine q;
   Engine& e = q.engine;
+  Args args = given;
+  if (!take_wait(&args, e)) return dbf_usage("--wait takes whole seconds from 0 to 3600");
+  if (args.size() < 2) return dbf_usage("append takes FILE and the values");
   Table* t = open_table(e, args[1], false);
   if (!t) return dbf_failure(e, args[1], "append");
   if (args.size() - 2 > static_cast<size_t>(dbfFieldCount(t))) {
@@ -85,16 +179,21 @@ int run_append(const Args& args) {
   return dbfClose(t) == 0 ? kExitOk : dbf_failure(e, args[1], "append");
 }
 
-int run_mark(const Args& args, bool remove) {
+// Marks or unmarks one record.  The record is read under its lock and
+// written back before the lock goes, so a pack running beside cannot move
+// another record into its place in between.
+int run_mark(const Args& given, bool remove) {
   const char* doing = remove ? "delete" : "recall";
-  if (args.size() != 3) return dbf_usage("delete and recall take FILE and RECNO");
-  char* end = nullptr;
-  long n = std::strtol(args[2].c_str(), &end, 10);
-  if (args[2].empty() || *end || n < 1) return dbf_usage("RECNO is a record number from 1");
   QuietEngine q;
   Engine& e = q.engine;
+  Args args = given;
+  if (!take_wait(&args, e)) return dbf_usage("--wait takes whole seconds from 0 to 3600");
+  if (args.size() != 3) return dbf_usage("delete and recall take FILE and RECNO");
+  long n = 0;
+  if (!parse_record_number(args[2], &n)) return dbf_usage("RECNO is a record number from 1");
   Table* t = open_table(e, args[1], false);
   if (!t) return dbf_failure(e, args[1], doing);
+  int rc = n <= dbfRecordCount(t) ? dbfGoLocked(t, n) : kShortRead;
   long count = dbfRecordCount(t);
   if (n > count) {
     std::fprintf(stderr, "qx dbf %s: %s: no record %ld (the table has %ld)\n", doing,
@@ -102,8 +201,8 @@ int run_mark(const Args& args, bool remove) {
     dbfClose(t);
     return kExitFailure;
   }
-  if (dbfGo(t, n) != 0) {
-    int rc = dbf_failure(e, args[1], doing);
+  if (rc != 0) {
+    rc = dbf_failure(e, args[1], doing);
     dbfClose(t);
     return rc;
   }
@@ -113,10 +212,12 @@ int run_mark(const Args& args, bool remove) {
   return kExitOk;
 }
 
-int run_pack(const Args& args) {
-  if (args.size() != 2) return dbf_usage("pack takes one FILE");
+int run_pack(const Args& given) {
   QuietEngine q;
   Engine& e = q.engine;
+  Args args = given;
+  if (!take_wait(&args, e)) return dbf_usage("--wait takes whole seconds from 0 to 3600");
+  if (args.size() != 2) return dbf_usage("pack takes one FILE");
   Table* t = open_table(e, args[1], false);
   if (!t) return dbf_failure(e, args[1], "pack");
   long before = dbfRecordCount(t);

@@ -1,5 +1,6 @@
 #include "app/ini_service.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <unordered_map>
@@ -34,6 +35,8 @@ class IniFile {
 
   const std::u16string& path() const { return path_; }
   const IniDocument& doc() const { return doc_; }
+  // Changes whenever the document does (a read or a change written).
+  uint64_t version() const { return version_; }
 
   // Runs `edit` on the current contents and writes the file when it
   // changed anything.  The answer is the edit's, and false when the file
@@ -52,6 +55,7 @@ class IniFile {
     }
     doc_.mark_saved();
     stamp_ = port::file_stamp(native_);
+    ++version_;
     return true;
   }
 
@@ -62,6 +66,7 @@ class IniFile {
     bool read = port::read_file(native_, &bytes);
     readable_ = read || !port::file_exists(native_);
     doc_ = read ? IniDocument::parse(bytes) : IniDocument();
+    ++version_;
   }
 
   std::u16string path_;
@@ -69,6 +74,7 @@ class IniFile {
   port::FileStamp stamp_;
   bool readable_ = true;
   IniDocument doc_;
+  uint64_t version_ = 0;
 };
 
 using FilePtr = std::shared_ptr<IniFile>;
@@ -117,7 +123,7 @@ class IniGroupObject final : public ComObject<IIniGroup> {
   HRESULT get_Name(BSTR* name) override { return hand_out_text(group_, name); }
   HRESULT get_Count(int32_t* count) override {
     if (!count) return E_POINTER;
-    *count = static_cast<int32_t>(file_->doc().entries(group_).size());
+    *count = static_cast<int32_t>(entries().size());
     return S_OK;
   }
   HRESULT get_NewEnum(IUnknown** e) override {
@@ -129,7 +135,7 @@ class IniGroupObject final : public ComObject<IIniGroup> {
     *entry = nullptr;
     int32_t i;
     if (!index_of(index, &i)) return DISP_E_TYPEMISMATCH;
-    auto all = file_->doc().entries(group_);
+    const auto& all = entries();
     if (i < 0 || static_cast<size_t>(i) >= all.size()) return DISP_E_BADINDEX;
     *entry = new IniEntryObject(file_, group_, all[i]);
     return S_OK;
@@ -146,8 +152,20 @@ class IniGroupObject final : public ComObject<IIniGroup> {
   }
 
  private:
+  // The group's entries, taken again only when the file changed, so that
+  // reading a group entry by entry costs one pass.
+  const std::vector<IniDocument::Entry>& entries() {
+    if (seen_ != file_->version()) {
+      entries_ = file_->doc().entries(group_);
+      seen_ = file_->version();
+    }
+    return entries_;
+  }
+
   FilePtr file_;
   std::u16string group_;
+  std::vector<IniDocument::Entry> entries_;
+  uint64_t seen_ = 0;  // versions start at 1
 };
 
 class IniGroupListObject final : public ComObject<IIniGroupList> {

@@ -150,6 +150,20 @@ TEST_F(IniService, CachesUntilReloadAndWritesThrough) {
   EXPECT_EQ(g->get_Count(&count), S_OK);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(g->get_Count(nullptr), E_POINTER);
+  // A group held across changes sees them, its own and the service's.
+  qx::port::Bstr added(u"added"), text(u"1");
+  BSTR n = added.get(), v = text.get();
+  EXPECT_EQ(g->Add(&n, &v), S_OK);
+  g->get_Count(&count);
+  EXPECT_EQ(count, 2);
+  EXPECT_TRUE(set(path, u"G", u"third", u"3"));
+  g->get_Count(&count);
+  EXPECT_EQ(count, 3);
+  VARIANT_BOOL cleared = VARIANT_FALSE;
+  EXPECT_EQ(g->Clear(&cleared), S_OK);
+  g->get_Count(&count);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(read_file(path), "[G]\n");
   EXPECT_EQ(service_->GetGroup(file.get(), missing.get(), g.out()), S_OK);
   EXPECT_FALSE(g) << "a missing group is an empty answer";
   EXPECT_EQ(service_->GetGroup(file.get(), group.get(), nullptr), E_POINTER);

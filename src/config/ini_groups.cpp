@@ -112,7 +112,7 @@ int qx_Ini_setGroup(const qx_wchar* file, const qx_wchar* group, qx_FldList* lis
         qx_Ini_set(file, group, name.c_str(), text.c_str()) != 0)
       status = 0;
   }
-  // The status of the last field handled, as callers have always had it.
+  // The status of the last field handled, not of the whole list: callers rely on that.
   return status;
 }
 

@@ -7,6 +7,7 @@
 #ifndef QX_DBF_CDX_H
 #define QX_DBF_CDX_H
 
+#include <cstddef>
 #include <vector>
 
 #include "dbf/index.h"
@@ -29,6 +30,14 @@ int idxClose(Index* index);
 // (which also sets header byte 28).  The index or null; a unique tag with
 // setting 20 meeting a duplicate leaves lastError 20.
 Index* idxCreate(Table* table, const char* name, const TagInfo* tags);
+
+// The table's production index (the one named after it) when it is open.
+Index* idxProduction(Table* table);
+
+// Adds a tag to an open compound index and builds it; a tag of the same
+// name is replaced.  0, 20 (a unique setting of 20 met a duplicate) or an
+// error.
+int idxAddTag(Index* index, const TagInfo* tag);
 
 // The tag whose name equals `name` cut to 10 characters and upper-cased,
 // over all index files of the table in their order; null when none (error
@@ -77,6 +86,10 @@ struct KeyBound {
 // keeps out.  0, 50 locked, or a negative error.
 int tagRecordsInRange(Table* table, Tag* tag, const KeyBound* low, const KeyBound* high,
                       std::vector<long>* out);
+
+// The memory the index builder sorts in before it spills sorted runs to
+// temporary files (64 MiB unless set).
+void setIndexSortMemory(size_t bytes);
 
 // Installs the production-index opener and creator into the table layer.
 // Tables opened before this keep their index files closed.

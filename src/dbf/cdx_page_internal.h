@@ -1,0 +1,106 @@
+// The pages of a compound index file.  Every tree of the file (the tag
+// directory and one per tag) is made of 512-byte pages at offsets that are
+// multiples of 512:
+//
+//   common header (12 bytes): attributes (bit 1 root, bit 2 leaf), key
+//     count, left and right sibling offsets (-1 for none), little-endian;
+//   interior page: from byte 12, entries of key length + 8 bytes, each the
+//     highest key of a child subtree, then that key's record number and the
+//     child's offset, both big-endian;
+//   leaf page: free bytes of the 488-byte area, the masks and bit widths of
+//     the packed entries, then the entries from byte 24 (record number in the
+//     low bits, then the count of bytes shared with the previous key, then the
+//     count of fill bytes cut from the end) and the stored key bytes packed
+//     from the end of the page towards the front.
+//
+// A page is decoded into a Node whose keys are whole (key length bytes
+// each), and encoded from one; widths are chosen per page from its largest
+// record number, as the files' own writers do.
+#ifndef QX_DBF_CDX_PAGE_INTERNAL_H
+#define QX_DBF_CDX_PAGE_INTERNAL_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace qx::dbf::cdx {
+
+constexpr unsigned kPageSize = 512;
+constexpr unsigned kHeaderSize = 1024;
+constexpr unsigned kLeafArea = 488;
+constexpr unsigned kLeafStart = 24;
+constexpr unsigned kInteriorArea = 500;
+constexpr unsigned kMaxKeyLength = 240;
+constexpr uint32_t kNoPage = 0xFFFFFFFF;
+
+constexpr uint16_t kAttrRoot = 0x01;
+constexpr uint16_t kAttrLeaf = 0x02;
+
+struct Node {
+  uint32_t offset = 0;
+  uint16_t attributes = 0;
+  uint32_t left = kNoPage;
+  uint32_t right = kNoPage;
+  unsigned key_length = 0;
+  std::vector<unsigned char> keys;  // count x key_length
+  std::vector<uint32_t> records;
+  std::vector<uint32_t> children;  // interior pages only
+
+  bool leaf() const { return (attributes & kAttrLeaf) != 0; }
+  bool root() const { return (attributes & kAttrRoot) != 0; }
+  size_t count() const { return records.size(); }
+  const unsigned char* key(size_t i) const { return keys.data() + i * key_length; }
+  unsigned char* key(size_t i) { return keys.data() + i * key_length; }
+
+  void clear_entries() {
+    keys.clear();
+    records.clear();
+    children.clear();
+  }
+  void insert(size_t at, const unsigned char* k, uint32_t record, uint32_t child);
+  void erase(size_t at);
+  void append(const unsigned char* k, uint32_t record, uint32_t child) { insert(count(), k, record, child); }
+};
+
+// Reads a page into `node`; false when the page contradicts itself (counts
+// or widths that do not fit the page, stored lengths past the key).
+bool decode_page(const unsigned char* page, uint32_t offset, unsigned key_length,
+                 unsigned char fill, Node& node);
+
+// How many interior entries a page holds for a key length.
+inline unsigned interior_capacity(unsigned key_length) { return kInteriorArea / (key_length + 8); }
+
+// The bytes a leaf needs for entries [from, to) of `node` (entry array and
+// stored keys); the page holds them when this is at most 488.
+size_t leaf_bytes(const Node& node, size_t from, size_t to, unsigned char fill);
+
+// Writes the node as a page.  A leaf that does not fit gives false and
+// leaves the page undefined; an interior page never exceeds its capacity.
+bool encode_page(const Node& node, unsigned char fill, unsigned char* page);
+
+// The duplicate count of a key after `prev`: the shared prefix, never
+// reaching into the fill bytes cut from either key.
+unsigned dup_count(const unsigned char* prev, unsigned prev_trail, const unsigned char* key,
+                   unsigned trail, unsigned length);
+// Bytes per leaf entry for a page whose largest record number is given.
+unsigned entry_width(unsigned key_length, uint32_t largest_record);
+
+// Bits needed to hold `value` (0 for 0).
+unsigned bit_length(uint64_t value);
+
+// Fill bytes at the end of a key.
+inline unsigned trailing_fill(const unsigned char* key, unsigned length, unsigned char fill) {
+  unsigned n = 0;
+  while (n < length && key[length - 1 - n] == fill) ++n;
+  return n;
+}
+
+// Compares two keys over `length` bytes as unsigned bytes.
+inline int compare_keys(const unsigned char* a, const unsigned char* b, unsigned length) {
+  return std::memcmp(a, b, length);
+}
+
+}  // namespace qx::dbf::cdx
+
+#endif  // QX_DBF_CDX_PAGE_INTERNAL_H

@@ -1,0 +1,173 @@
+// The index builder's sort through memory and one temporary file of runs.
+#include <algorithm>
+#include <cstring>
+
+#include "dbf/error.h"
+#include "dbf/sort_internal.h"
+#include "port/winfile.h"
+
+namespace qx::dbf {
+
+namespace {
+
+// The first eight bytes of an item as one number, so most comparisons need
+// no byte loop.
+uint64_t prefix_of(const unsigned char* p, size_t size) {
+  uint64_t v = 0;
+  size_t n = std::min<size_t>(size, 8);
+  for (size_t i = 0; i < 8; ++i) v = (v << 8) | (i < n ? p[i] : 0);
+  return v;
+}
+
+struct Slot {
+  uint64_t prefix;
+  uint32_t index;
+};
+
+}  // namespace
+
+KeySorter::KeySorter(Engine* engine, size_t item_size, size_t memory_limit)
+    : engine_(engine), item_size_(item_size) {
+  capacity_ = std::max<size_t>(memory_limit / (item_size + sizeof(Slot) + sizeof(uint32_t)), 64);
+}
+
+KeySorter::~KeySorter() {
+  if (temp_.is_open()) {
+    std::string name = temp_.name;
+    file_close(temp_);
+    port::delete_file(native_name(name));
+  }
+}
+
+int KeySorter::add(const unsigned char* item) {
+  if (count_ == capacity_) {
+    int rc = spill();
+    if (rc != 0) return rc;
+  }
+  if (items_.size() < (count_ + 1) * item_size_)
+    items_.resize(std::min(capacity_, std::max<size_t>(count_ * 2, 1024)) * item_size_);
+  std::memcpy(items_.data() + count_ * item_size_, item, item_size_);
+  ++count_;
+  return 0;
+}
+
+void KeySorter::sort_memory() {
+  std::vector<Slot> slots(count_);
+  for (size_t i = 0; i < count_; ++i)
+    slots[i] = Slot{prefix_of(items_.data() + i * item_size_, item_size_), static_cast<uint32_t>(i)};
+  const unsigned char* base = items_.data();
+  const size_t size = item_size_;
+  std::sort(slots.begin(), slots.end(), [base, size](const Slot& a, const Slot& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    if (size <= 8) return false;
+    return std::memcmp(base + a.index * size + 8, base + b.index * size + 8, size - 8) < 0;
+  });
+  order_.resize(count_);
+  for (size_t i = 0; i < count_; ++i) order_[i] = slots[i].index;
+  emitted_ = 0;
+}
+
+int KeySorter::spill() {
+  if (!temp_.is_open()) {
+    int rc = file_temp(engine_, temp_);
+    if (rc != 0) return rc;
+  }
+  sort_memory();
+  std::vector<unsigned char> out;
+  out.reserve(std::min<size_t>(count_, 4096) * item_size_);
+  Run run;
+  run.offset = temp_end_;
+  run.count = count_;
+  for (size_t i = 0; i < count_; ++i) {
+    const unsigned char* p = items_.data() + order_[i] * item_size_;
+    out.insert(out.end(), p, p + item_size_);
+    if (out.size() >= 4096 * item_size_ || i + 1 == count_) {
+      int rc = file_write(temp_, temp_end_, out.data(), out.size());
+      if (rc != 0) return rc;
+      temp_end_ += out.size();
+      out.clear();
+    }
+  }
+  runs_.push_back(std::move(run));
+  count_ = 0;
+  order_.clear();
+  return 0;
+}
+
+int KeySorter::fill(Run& run) {
+  size_t want = std::min(run.count - run.taken, run.buffer.size() / item_size_);
+  run.position = 0;
+  run.buffered = want;
+  if (want == 0) return 0;
+  uint64_t at = run.offset + run.taken * item_size_;
+  int rc = file_read_all(temp_, at, run.buffer.data(), want * item_size_);
+  if (rc != 0) return rc;
+  run.taken += want;
+  return 0;
+}
+
+int KeySorter::start_merge() {
+  // The memory budget is shared among the runs' read buffers.
+  size_t per_run = std::max<size_t>(capacity_ / runs_.size(), 16);
+  for (Run& r : runs_) {
+    r.buffer.assign(per_run * item_size_, 0);
+    int rc = fill(r);
+    if (rc != 0) return rc;
+  }
+  items_ = std::vector<unsigned char>();
+  heap_.clear();
+  for (size_t i = 0; i < runs_.size(); ++i)
+    if (runs_[i].buffered) heap_.push_back(i);
+  auto greater = [this](size_t a, size_t b) {
+    const Run& ra = runs_[a];
+    const Run& rb = runs_[b];
+    return std::memcmp(ra.buffer.data() + ra.position * item_size_,
+                       rb.buffer.data() + rb.position * item_size_, item_size_) > 0;
+  };
+  std::make_heap(heap_.begin(), heap_.end(), greater);
+  return 0;
+}
+
+int KeySorter::finish() {
+  if (runs_.empty()) {
+    sort_memory();
+    return 0;
+  }
+  if (count_ > 0) {
+    int rc = spill();
+    if (rc != 0) return rc;
+  }
+  return start_merge();
+}
+
+int KeySorter::next(const unsigned char** item) {
+  if (runs_.empty()) {
+    if (emitted_ >= order_.size()) return 0;
+    *item = items_.data() + order_[emitted_++] * item_size_;
+    return 1;
+  }
+  auto greater = [this](size_t a, size_t b) {
+    const Run& ra = runs_[a];
+    const Run& rb = runs_[b];
+    return std::memcmp(ra.buffer.data() + ra.position * item_size_,
+                       rb.buffer.data() + rb.position * item_size_, item_size_) > 0;
+  };
+  // The run whose item was handed out last moves on before the next pick.
+  if (emitted_ > 0 && !heap_.empty()) {
+    std::pop_heap(heap_.begin(), heap_.end(), greater);
+    Run& r = runs_[heap_.back()];
+    if (++r.position == r.buffered) {
+      int rc = fill(r);
+      if (rc != 0) return rc;
+    }
+    if (r.buffered == 0) heap_.pop_back();
+    else std::push_heap(heap_.begin(), heap_.end(), greater);
+  }
+  if (heap_.empty()) return 0;
+  ++emitted_;
+  const Run& top = runs_[heap_.front()];
+  *item = top.buffer.data() + top.position * item_size_;
+  return 1;
+}
+
+}  // namespace qx::dbf

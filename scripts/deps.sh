@@ -19,6 +19,6 @@ qx_need_packages() {
 
 QX_BUILD_PACKAGES=(g++ cmake ninja-build)
 QX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev python3-dbfread
-                  clang libclang-rt-14-dev binutils)
+                  libdbd-xbase-perl clang libclang-rt-14-dev binutils)
 # pkg-config for the packaging test, groff for the manual page check.
 QX_TEST_PACKAGES+=(pkgconf groff-base)

@@ -45,6 +45,7 @@ seeds_for() {
     qx_fuzz_dbf_*) find tests/data/reference -name '*.dbf' -size -8k 2>/dev/null || true ;;
     qx_fuzz_expr) expression_seeds ;;
     qx_fuzz_ini) find tests/data/ini -name '*.ini' 2>/dev/null || true ;;
+    qx_fuzz_cdx_*) find tests/data/reference -iname '*.cdx' -size -8k 2>/dev/null || true ;;
   esac
 }
 

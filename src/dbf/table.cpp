@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/coding.h"
+#include "dbf/cdx.h"
 #include "dbf/error.h"
 #include "dbf/journal.h"
 
@@ -16,6 +17,9 @@ namespace {
 
 ProductionIndexOpener g_index_opener = nullptr;
 ProductionIndexCreator g_index_creator = nullptr;
+// Naming the compound-index module links it with every program that opens
+// tables, so that its hooks are installed even from the static archive.
+[[gnu::used]] void (*const g_index_module)() = &installCompoundIndex;
 
 bool is_memo_type(char type) { return type == 'M' || type == 'G' || type == 'B'; }
 

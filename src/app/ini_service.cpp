@@ -41,10 +41,11 @@ class IniFile {
   // Runs `edit` on the current contents and writes the file when it
   // changed anything.  The answer is the edit's, and false when the file
   // cannot be written (or exists but could not be read: writing it would
-  // lose what could not be read).
+  // lose what could not be read), or another writer kept it too long.
   template <typename Edit>
   bool change(Edit edit) {
     port::FolderLock turn(native_);
+    if (turn.timed_out()) return false;
     if (port::file_stamp(native_) != stamp_) read();
     if (!readable_) return false;
     if (!edit(doc_)) return false;

@@ -200,6 +200,7 @@ int qx_Ini_setGroupItems(const qx_wchar* file, const qx_wchar* group, qx_FldList
   // One writer at a time in the folder: the settings service and other
   // processes rewrite files here too, and the temporary name is fixed.
   port::FolderLock turn(native);
+  if (turn.timed_out()) return 0;
   std::string old;
   bool readable = port::read_file(native, &old);
   // A file that exists but cannot be read (or is a folder) is left alone:

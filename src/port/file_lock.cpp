@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <thread>
 
 namespace qx::port {
 
@@ -23,18 +25,27 @@ int64_t nanoseconds(const struct timespec& t) {
 
 }  // namespace
 
-FolderLock::FolderLock(const std::string& native_path) {
+FolderLock::FolderLock(const std::string& native_path, std::chrono::milliseconds wait) {
   fd_ = ::open(folder_of(native_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd_ < 0) return;
   // flock() rather than a record lock: a folder cannot be opened for
-  // writing, and the lock must go with this descriptor only.
-  int rc;
-  while ((rc = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+  // writing, and the lock must go with this descriptor only.  It is tried
+  // rather than waited for, so that a holder that hangs costs the others a
+  // bounded wait and a reported failure instead of a hang of their own.
+  auto give_up = std::chrono::steady_clock::now() + wait;
+  auto pause = std::chrono::milliseconds(1);
+  for (;;) {
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
+    if (errno != EWOULDBLOCK && errno != EINTR) break;
+    if (std::chrono::steady_clock::now() >= give_up) {
+      timed_out_ = true;
+      break;
+    }
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(20));
   }
-  if (rc != 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
+  ::close(fd_);
+  fd_ = -1;
 }
 
 FolderLock::~FolderLock() {

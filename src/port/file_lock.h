@@ -7,6 +7,7 @@
 #ifndef QX_PORT_FILE_LOCK_H
 #define QX_PORT_FILE_LOCK_H
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -14,18 +15,27 @@ namespace qx::port {
 
 class FolderLock {
  public:
+  // How long a writer waits for its turn before it gives up.
+  static constexpr std::chrono::milliseconds kDefaultWait{30000};
+
   // Waits for the folder of `native_path` (a POSIX path in UTF-8).  When the
   // folder cannot be opened (it does not exist, or may not be read) nothing
-  // is held: the change that follows fails or runs alone anyway.
-  explicit FolderLock(const std::string& native_path);
+  // is held and nothing is waited for: the change that follows fails or runs
+  // alone anyway.
+  explicit FolderLock(const std::string& native_path,
+                      std::chrono::milliseconds wait = kDefaultWait);
   ~FolderLock();
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
   bool held() const { return fd_ >= 0; }
+  // Another process kept the folder for the whole wait: the caller must not
+  // change the file.
+  bool timed_out() const { return timed_out_; }
 
  private:
   int fd_ = -1;
+  bool timed_out_ = false;
 };
 
 // What identifies one state of a file: a replaced file has another inode,
@@ -39,7 +49,7 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
-// The stamp of the file now (links followed); size -1 when it cannot be examined.
+// The stamp of the file now (links followed); size -1 when it cannot be had.
 FileStamp file_stamp(const std::string& native_path);
 
 }  // namespace qx::port

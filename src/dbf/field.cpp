@@ -3,6 +3,8 @@
 #include "dbf/field.h"
 
 #include <algorithm>
+#include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -35,6 +37,20 @@ int digits_value(const char* p, size_t n) {
   for (size_t i = 0; i < n; ++i) v = v * 10 + (p[i] - '0');
   return v;
 }
+
+// `value` (0 or more, fewer than `n` digits) in exactly `n` digits.
+void put_digits(char* out, long value, int n) {
+  for (int i = n - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+}
+
+// The blanks of the C locale, which atof and strtol skip.
+bool is_c_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// 10^0 to 10^22, the powers of ten that a double holds exactly.
+constexpr unsigned kMaxPower = 22;
+constexpr double kPowersOfTen[kMaxPower + 1] = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 }  // namespace
 
@@ -133,27 +149,35 @@ int fldAssignChar(Field* f, int character) {
   return 0;
 }
 
+// The digits come from std::to_chars in fixed notation with the given
+// places: the exact decimal value of the double, rounded to nearest with
+// ties to even, as the C library's "%.*f" writes it, without its cost.
 void format_number(char* out, unsigned width, unsigned decimals, double value) {
   if (width == 0) return;
   unsigned places = std::min({decimals, 15u, width - 1});
-  if (!std::isfinite(value)) {
+  // A value with more integer digits than the width cannot fit (nor can
+  // infinity or NaN): no need to write its hundreds of digits first.
+  if (!std::isfinite(value) || (width <= kMaxPower && !(std::fabs(value) < kPowersOfTen[width]))) {
     std::memset(out, '*', width);
     return;
   }
-  char text[400];
-  int n = std::snprintf(text, sizeof text, "%.*f", static_cast<int>(places), value);
+  char text[400];  // the longest double in fixed notation with 15 places
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
+                                 static_cast<int>(places));
   const char* digits = text;
+  size_t n = ec == std::errc() ? static_cast<size_t>(end - text) : sizeof text + 1;
   // A value that rounds to zero shows no sign.
-  if (text[0] == '-' && std::strspn(text + 1, "0.") == std::strlen(text + 1)) {
+  if (n <= sizeof text && text[0] == '-' &&
+      std::all_of(text + 1, end, [](char c) { return c == '0' || c == '.'; })) {
     ++digits;
     --n;
   }
-  if (n < 0 || static_cast<unsigned>(n) > width) {
+  if (n > width) {
     std::memset(out, '*', width);
     return;
   }
-  std::memset(out, ' ', width - static_cast<unsigned>(n));
-  std::memcpy(out + (width - static_cast<unsigned>(n)), digits, static_cast<size_t>(n));
+  std::memset(out, ' ', width - n);
+  std::memcpy(out + (width - n), digits, n);
 }
 
 int fldAssignDouble(Field* f, double value) {
@@ -179,20 +203,60 @@ int fldAssignInt(Field* f, int value) {
   return 0;
 }
 
+// What the C library's atof makes of the first 49 characters (up to a zero
+// byte), read with std::from_chars: blanks before the number, an optional
+// sign, digits with a decimal point and an exponent.  The rarer forms that
+// atof also takes (hexadecimal, infinity and NaN spelled out, a value out of
+// range) go to the C library itself, so every text gives what it gave.
 double textToDouble(const char* text, int length) {
-  char buf[50];
   size_t n = text && length > 0 ? strnlen(text, std::min(length, 49)) : 0;
-  std::memcpy(buf, text ? text : "", n);
+  const char* p = text;
+  const char* end = p + n;
+  while (p < end && is_c_space(*p)) ++p;
+  const char* number = p;
+  if (p < end && (*p == '+' || *p == '-')) ++p;
+  bool plain = p < end && (*p == '.' || (*p >= '0' && *p <= '9')) &&
+               !(*p == '0' && p + 1 < end && (p[1] == 'x' || p[1] == 'X'));
+  if (plain) {
+    // from_chars takes a minus sign but no plus.
+    if (*number == '+') ++number;
+    double value = 0;
+    auto [stop, ec] = std::from_chars(number, end, value, std::chars_format::general);
+    if (ec == std::errc()) return value;
+    if (ec == std::errc::invalid_argument) return 0.0;  // a sign and a point, no digits
+  } else if (p >= end || !std::strchr("iInN0", *p)) {
+    return 0.0;
+  }
+  char buf[50];
+  std::memcpy(buf, text, n);
   buf[n] = 0;
   return std::atof(buf);
 }
 
+// strtol's reading in base 10 of the first 127 characters (up to a zero
+// byte): blanks, an optional sign, digits; out-of-range values saturate.
 long textToLong(const char* text, int length) {
-  char buf[128];
   size_t n = text && length > 0 ? strnlen(text, std::min(length, 127)) : 0;
-  std::memcpy(buf, text ? text : "", n);
-  buf[n] = 0;
-  return std::strtol(buf, nullptr, 10);
+  const char* p = text;
+  const char* end = p + n;
+  while (p < end && is_c_space(*p)) ++p;
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  // The magnitude is gathered as unsigned, where LONG_MIN's still fits.
+  constexpr unsigned long kMostPositive = static_cast<unsigned long>(LONG_MAX);
+  unsigned long limit = negative ? kMostPositive + 1 : kMostPositive;
+  unsigned long magnitude = 0;
+  bool saturated = false;
+  for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+    unsigned digit = static_cast<unsigned>(*p - '0');
+    if (saturated || magnitude > (limit - digit) / 10) {
+      saturated = true;
+      continue;
+    }
+    magnitude = magnitude * 10 + digit;
+  }
+  if (saturated) return negative ? LONG_MIN : LONG_MAX;
+  return negative ? static_cast<long>(0UL - magnitude) : static_cast<long>(magnitude);
 }
 
 int textToInt(const char* text, int length) {
@@ -230,9 +294,9 @@ void day_to_date(long day, char* out) {
     std::memset(out, ' ', 8);
     return;
   }
-  char text[40];
-  std::snprintf(text, sizeof text, "%04ld%02ld%02ld", yy, mm, dd);
-  std::memcpy(out, text, 8);
+  put_digits(out, yy, 4);
+  put_digits(out + 4, mm, 2);
+  put_digits(out + 6, dd, 2);
 }
 
 }  // namespace qx::dbf

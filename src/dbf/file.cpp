@@ -33,6 +33,9 @@ void adopt(File& file, Engine* e, const std::string& name, port::WinFile handle)
   file.handle = std::move(handle);
   file.read_only = e->readOnlyAccess == 1;
   file.exclusive = e->exclusiveAccess != 0;
+  file.behind.runs.clear();
+  file.behind.used = 0;
+  file.known_length = -1;
 }
 
 // One lock attempt is made at once; between the further attempts the engine
@@ -65,8 +68,89 @@ int lock_with_retries(File& file, uint64_t offset, uint64_t length) {
 }
 
 constexpr size_t kReadAheadSize = 32768;
+constexpr size_t kWriteBehindSize = 65536;
+constexpr size_t kMaxRuns = 8;
 
 void drop_read_ahead(File& file) { file.ahead.size = 0; }
+
+bool writes_behind(const File& file) { return file.exclusive && !file.read_only; }
+
+bool overlaps(uint64_t a, uint64_t a_size, uint64_t b, uint64_t b_size) {
+  return a < b + b_size && b < a + a_size;
+}
+
+// The bytes read ahead show what this handle wrote: a write over them (or
+// just after them, where the file ended when they were read) is copied in.
+void patch_read_ahead(File& file, uint64_t offset, const char* bytes, size_t size) {
+  ReadAhead& a = file.ahead;
+  if (a.size == 0 || offset > a.offset + a.size || offset + size <= a.offset) return;
+  uint64_t from = std::max(offset, a.offset);
+  uint64_t to = std::min<uint64_t>(offset + size, a.offset + a.data.size());
+  if (to <= from) return;
+  std::memcpy(a.data.data() + (from - a.offset), bytes + (from - offset), to - from);
+  a.size = std::max<size_t>(a.size, static_cast<size_t>(to - a.offset));
+}
+
+void note_length(File& file, uint64_t end) {
+  if (file.known_length >= 0 && end > static_cast<uint64_t>(file.known_length))
+    file.known_length = static_cast<int64_t>(end);
+}
+
+// Copies a write into the held-back runs: into the run that holds its first
+// byte (or ends where it starts), growing that run; or as a run of its own.  False when it cannot be held back as things stand (it would join two
+// runs, the buffer or the run table is full, it is too large).
+bool hold_back(File& file, uint64_t offset, const char* bytes, size_t size) {
+  WriteBehind& b = file.behind;
+  if (size > kWriteBehindSize / 2) return false;
+  if (b.data.size() < kWriteBehindSize) b.data.resize(kWriteBehindSize);
+  uint64_t end = offset + size;
+  auto clear_of_others = [&](const WriteBehind::Run* except, uint64_t from, uint64_t to) {
+    for (const WriteBehind::Run& r : b.runs)
+      if (&r != except && overlaps(r.offset, r.size, from, to - from)) return false;
+    return true;
+  };
+  // A run holding the first byte, else one that ends where the write starts.
+  WriteBehind::Run* run = nullptr;
+  for (WriteBehind::Run& r : b.runs)
+    if (offset >= r.offset && offset < r.offset + r.size) run = &r;
+  if (!run)
+    for (WriteBehind::Run& r : b.runs)
+      if (offset == r.offset + r.size) run = &r;
+  if (run) {
+    uint64_t run_end = run->offset + run->size;
+    if (end > run_end) {
+      size_t grow = static_cast<size_t>(end - run_end);
+      if (!clear_of_others(run, run_end, end)) return false;
+      if (run->start + run->size != b.used) {
+        // Only the buffer's last run can grow: this one moves there first
+        // (once, when the header's run was made after the records' run).
+        if (b.used + run->size + grow > b.data.size()) return false;
+        std::memcpy(b.data.data() + b.used, b.data.data() + run->start, run->size);
+        run->start = b.used;
+        b.used += run->size;
+      }
+      if (b.used + grow > b.data.size()) return false;
+      run->size += grow;
+      b.used += grow;
+    }
+    std::memcpy(b.data.data() + run->start + (offset - run->offset), bytes, size);
+    return true;
+  }
+  if (b.runs.size() >= kMaxRuns || b.used + size > b.data.size() ||
+      !clear_of_others(nullptr, offset, end))
+    return false;
+  b.runs.push_back({offset, b.used, size});
+  std::memcpy(b.data.data() + b.used, bytes, size);
+  b.used += size;
+  return true;
+}
+
+// Before the system is asked for a range, the held-back bytes in it go out.
+int settle(File& file, uint64_t offset, size_t size) {
+  for (const WriteBehind::Run& r : file.behind.runs)
+    if (overlaps(r.offset, r.size, offset, size)) return file_flush(file);
+  return 0;
+}
 
 }  // namespace
 
@@ -138,20 +222,34 @@ int file_temp(Engine* e, File& file) {
 }
 
 int file_close(File& file) {
+  int rc = file_flush(file);
   file.handle.close();
   drop_read_ahead(file);
   file.ahead.data = std::vector<char>();
-  return 0;
+  file.behind = WriteBehind();
+  file.known_length = -1;
+  return rc;
 }
 
 int64_t file_read_quiet(File& file, uint64_t offset, void* buffer, size_t size) {
   ReadAhead& a = file.ahead;
-  if (!file.exclusive || size > kReadAheadSize / 4) return file.handle.read_at(offset, buffer, size);
+  if (!file.exclusive || size > kReadAheadSize / 4) {
+    if (settle(file, offset, size) != 0) return -1;
+    return file.handle.read_at(offset, buffer, size);
+  }
   bool inside = offset >= a.offset && offset - a.offset <= a.size &&
                 size <= a.size - (offset - a.offset);
   if (!inside) {
+    if (settle(file, offset, kReadAheadSize) != 0) return -1;
     a.data.resize(kReadAheadSize);
     int64_t n = file.handle.read_at(offset, a.data.data(), a.data.size());
+    // Where the system's file ends short of held-back bytes further on, the
+    // gap between is part of the file too: they go out and the read is made
+    // again.
+    if (n >= 0 && static_cast<size_t>(n) < a.data.size() && !file.behind.runs.empty()) {
+      if (file_flush(file) != 0) return -1;
+      n = file.handle.read_at(offset, a.data.data(), a.data.size());
+    }
     if (n < 0) {
       a.size = 0;
       return -1;
@@ -166,6 +264,8 @@ int64_t file_read_quiet(File& file, uint64_t offset, void* buffer, size_t size) 
 }
 
 int64_t file_read(File& file, uint64_t offset, void* buffer, size_t size) {
+  int rc = settle(file, offset, size);
+  if (rc != 0) return rc;
   int64_t n = file.handle.read_at(offset, buffer, size);
   if (n < 0) return report_error(file.engine, kErrRead, file.name.c_str());
   return n;
@@ -179,22 +279,63 @@ int file_read_all(File& file, uint64_t offset, void* buffer, size_t size) {
 }
 
 int file_write(File& file, uint64_t offset, const void* data, size_t size) {
-  drop_read_ahead(file);
-  if (file.read_only || !file.handle.can_write())
+  if (file.read_only || !file.handle.can_write()) {
+    drop_read_ahead(file);
     return report_error(file.engine, kErrParameter, "Attempt to write to a read-only file");
+  }
+  const char* bytes = static_cast<const char*>(data);
+  if (writes_behind(file)) {
+    patch_read_ahead(file, offset, bytes, size);
+    note_length(file, offset + size);
+    if (size == 0 || hold_back(file, offset, bytes, size)) return 0;
+    int rc = file_flush(file);
+    if (rc != 0) return rc;
+    if (hold_back(file, offset, bytes, size)) return 0;
+  } else {
+    drop_read_ahead(file);
+  }
   if (!file.handle.write_at(offset, data, size))
     return report_error(file.engine, kErrWrite, file.name.c_str());
   return 0;
 }
 
+int file_flush(File& file) {
+  WriteBehind& b = file.behind;
+  if (b.runs.empty()) return 0;
+  std::sort(b.runs.begin(), b.runs.end(),
+            [](const WriteBehind::Run& x, const WriteBehind::Run& y) { return x.offset > y.offset; });
+  int rc = 0;
+  for (const WriteBehind::Run& r : b.runs)
+    if (rc == 0 && !file.handle.write_at(r.offset, b.data.data() + r.start, r.size))
+      rc = report_error(file.engine, kErrWrite, file.name.c_str());
+  b.runs.clear();
+  b.used = 0;
+  return rc;
+}
+
+int64_t file_logical_length(File& file) {
+  if (!writes_behind(file)) return file.handle.length();
+  if (file.known_length < 0) {
+    int64_t n = file.handle.length();
+    if (n < 0) return -1;
+    for (const WriteBehind::Run& r : file.behind.runs)
+      n = std::max(n, static_cast<int64_t>(r.offset + r.size));
+    file.known_length = n;
+  }
+  return file.known_length;
+}
+
 int64_t file_length(File& file) {
-  int64_t n = file.handle.length();
+  int64_t n = file_logical_length(file);
   if (n < 0) severe_error(file.engine, kErrLength, "file_length()");
   return n;
 }
 
 int file_set_length(File& file, uint64_t length) {
   drop_read_ahead(file);
+  int rc = file_flush(file);
+  if (rc != 0) return rc;
+  file.known_length = -1;
   if (file.read_only || !file.handle.can_write())
     return report_error(file.engine, kErrParameter,
                        "Attempt to change file length of a read-only file");
@@ -205,6 +346,8 @@ int file_set_length(File& file, uint64_t length) {
 
 int file_sync(File& file) {
   if (file.read_only || !file.handle.can_write()) return 0;
+  int rc = file_flush(file);
+  if (rc != 0) return rc;
   if (!file.handle.flush()) return report_error(file.engine, kErrWrite, file.name.c_str());
   return 0;
 }

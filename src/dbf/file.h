@@ -24,6 +24,25 @@ struct ReadAhead {
   size_t size = 0;
 };
 
+// Writes held back from a file that this handle has to itself: runs of
+// bytes not yet given to the system, back to back in one buffer.  Appending
+// records grows one run (the end-of-file marker of each record is
+// overwritten by the next), rewriting the header keeps a second one, so an
+// exclusive append costs a copy instead of two system calls.  The runs
+// reach the file when the buffer is full, before the system is asked to read
+// any byte they hold, when the file's length is changed, and on flush and
+// close.
+struct WriteBehind {
+  struct Run {
+    uint64_t offset;  // in the file
+    size_t start;     // in `data`
+    size_t size;
+  };
+  std::vector<char> data;
+  size_t used = 0;
+  std::vector<Run> runs;
+};
+
 struct File {
   Engine* engine = nullptr;
   std::string name;  // the name as the engine was given it (8-bit)
@@ -31,6 +50,10 @@ struct File {
   bool read_only = false;
   bool exclusive = false;
   ReadAhead ahead;
+  WriteBehind behind;
+  // The length with the held-back writes, for a file this handle has to
+  // itself (no one else can change it); -1 until it is first asked for.
+  int64_t known_length = -1;
 
   bool is_open() const { return handle.is_open(); }
 };
@@ -44,7 +67,7 @@ int file_create(Engine* engine, File& file, const std::string& name);
 // Creates a temporary working file "TEMPnnnn.TMP" in the current folder,
 // exclusively; 0 or -20 after 100 failed attempts.
 int file_temp(Engine* engine, File& file);
-// Closes the file; 0.
+// Writes what is held back and closes the file; 0 or -120.
 int file_close(File& file);
 
 // Reads up to `size` bytes at `offset`; the number read, or -70 on error.
@@ -55,9 +78,18 @@ int64_t file_read(File& file, uint64_t offset, void* buffer, size_t size);
 int64_t file_read_quiet(File& file, uint64_t offset, void* buffer, size_t size);
 // Reads exactly `size` bytes: 0, or -70 (short reads included).
 int file_read_all(File& file, uint64_t offset, void* buffer, size_t size);
-// Writes all bytes: 0, -930 on a read-only file, -120 on failure.
+// Writes all bytes: 0, -930 on a read-only file, -120 on failure.  A file
+// opened exclusively (and not for reading only) holds the bytes back (see
+// WriteBehind); a failure to write them is reported when they go out.
 int file_write(File& file, uint64_t offset, const void* data, size_t size);
-// The file length; a length that cannot be determined is a severe error.
+// Hands the held-back writes to the system, from the end of the file towards
+// its start (a header after the records it counts): 0 or -120.
+int file_flush(File& file);
+// The length the file has with every write made through this handle, held-
+// back ones included: for a file opened exclusively without asking the
+// system again, else the system's answer.  -1 when it cannot be determined.
+int64_t file_logical_length(File& file);
+// The same length; one that cannot be determined is a severe error.
 int64_t file_length(File& file);
 // Cuts or extends the file: 0, -930 read-only, -40 on failure.
 int file_set_length(File& file, uint64_t length);

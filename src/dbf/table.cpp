@@ -537,7 +537,7 @@ int dbfGo(Table* t, long n) {
   if (!t || in_error(t->engine)) return -1;
   int rc = leave_record(t);
   if (rc != 0) return rc;
-  bool fresh = true;
+  bool fresh = true;  // either way: a record past the count reads short
   long count = count_for(t, n, &fresh);
   if (count < 0) return -1;
   // Past the count, the read of record 0 leaves no current record (5 or -70).

@@ -23,12 +23,12 @@ void list(Table* t) {
   std::printf("  (%ld records in the file)\n", dbfRecordCount(t));
 }
 
-int runTableDemo(const std::string& workDir) {
+int run_table_demo(const std::string& work_dir) {
   Engine engine;
   engine.quietErrors = 1;
   const FieldInfo fields[] = {{"PART", 'C', 12, 0}, {"QTY", 'N', 8, 2}, {"DUE", 'D', 8, 0},
                               {nullptr, 0, 0, 0}};
-  std::string name = workDir + "/parts.dbf";
+  std::string name = work_dir + "/parts.dbf";
   Table* t = dbfCreate(&engine, name.c_str(), fields, nullptr);
   if (!t) {
     std::printf("  cannot create %s (error %d)\n", name.c_str(), engine.lastError);
@@ -56,7 +56,7 @@ int runTableDemo(const std::string& workDir) {
   return dbfClose(t) == 0 && ok ? 0 : 1;
 }
 
-const DemoSection kTableDemo("60-table", "Tables: create, append, delete, pack", runTableDemo);
+const DemoSection kTableDemo("60-table", "Tables: create, append, delete, pack", run_table_demo);
 
 }  // namespace
 

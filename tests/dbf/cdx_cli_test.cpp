@@ -1,0 +1,108 @@
+// The index side of `qx dbf` end to end: a tag added to a new production
+// index, the tags listed, seeks answering found / next / eof, a listing in
+// a tag's order, the index kept up to date by the changing commands, and
+// clear messages for bad expressions and unknown tags.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "test_support.h"
+
+using qxtest::TempDir;
+
+namespace {
+
+struct ToolRun {
+  int status;
+  std::string out;  // standard output and standard error together
+};
+
+ToolRun qx(const std::string& args) {
+  std::string cmd = std::string("'") + QX_TOOL_PATH + "' dbf " + args + " 2>&1";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  ToolRun r{-1, {}};
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int status = ::pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::string firstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
+
+class CdxCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(QX_TOOL_PATH)) GTEST_SKIP() << "the qx program is not built";
+    t = "'" + dir.file("parts") + "'";
+    ASSERT_EQ(qx("create " + t + " NAME:C:12 QTY:N:8:2 DUE:D").status, 0);
+    for (const char* rec : {"bolt 12.5 20240229", "nut 3 20230101", "washer 7 20250615", "axle 40 20240229"})
+      ASSERT_EQ(qx("append " + t + " " + rec).status, 0);
+  }
+  TempDir dir;
+  std::string t;
+};
+
+TEST_F(CdxCli, IndexTagsSeekAndListInTagOrder) {
+  ToolRun r = qx("index " + t + " name \"UPPER(NAME)\"");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "tag NAME: 4 keys\n");
+  EXPECT_TRUE(std::filesystem::exists(dir.file("parts.cdx")));
+  ASSERT_EQ(qx("index " + t + " big NAME --for \"QTY > 5\" --descending").status, 0);
+  ASSERT_EQ(qx("index " + t + " due DUE --unique").status, 0);
+  r = qx("tags " + t);
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "BIG        C(12)  key: NAME  for: QTY > 5  descending\n"
+            "DUE        D(8)  key: DUE  unique\n"
+            "NAME       C(12)  key: UPPER(NAME)\n"
+            "(3 tags)\n");
+
+  r = qx("seek " + t + " name NUT");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(firstLine(r.out), "found 2");
+  EXPECT_NE(r.out.find("NAME: nut"), std::string::npos) << r.out;
+  EXPECT_EQ(firstLine(qx("seek " + t + " name C").out), "next 2");
+  EXPECT_EQ(firstLine(qx("seek " + t + " name ZZ").out), "eof");
+  EXPECT_EQ(firstLine(qx("seek " + t + " due 2024-02-29").out), "found 1");
+
+  r = qx("list " + t + " --tag big");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "  recno   NAME         QTY      DUE\n"
+            "      3   washer           7.00 2025-06-15\n"
+            "      1   bolt            12.50 2024-02-29\n"
+            "      4   axle            40.00 2024-02-29\n"
+            "(3 records)\n");
+  // The changing commands keep the index up to date.
+  ASSERT_EQ(qx("append " + t + " crank 9 20200101").status, 0);
+  EXPECT_EQ(firstLine(qx("seek " + t + " name CRANK").out), "found 5");
+  ASSERT_EQ(qx("delete " + t + " 1").status, 0);
+  ASSERT_EQ(qx("pack " + t).status, 0);
+  EXPECT_EQ(firstLine(qx("seek " + t + " name CRANK").out), "found 4");
+  EXPECT_EQ(firstLine(qx("seek " + t + " name BOLT").out), "next 4");
+}
+
+TEST_F(CdxCli, BadExpressionsAndTagsAreNamedClearly) {
+  ToolRun r = qx("index " + t + " bad \"UPPER(NAME\"");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("Right Bracket Missing (error -450)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("UPPER(NAME"), std::string::npos) << r.out;
+  r = qx("index " + t + " bad \"NOSUCH(NAME)\"");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("error -4"), std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("parts.cdx")));
+  ASSERT_EQ(qx("index " + t + " name NAME").status, 0);
+  r = qx("seek " + t + " nosuch x");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("no tag 'nosuch'"), std::string::npos) << r.out;
+  r = qx("list " + t + " --tag nosuch");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(qx("index " + t + " name").status, 2);
+}
+
+}  // namespace

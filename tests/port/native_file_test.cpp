@@ -71,6 +71,24 @@ TEST(NativeFile, WhatCannotBeReplacedStaysAsItWas) {
   EXPECT_TRUE(is_file(path) && !is_file(dir.file("sub")) && !file_exists(""));
 }
 
+TEST(NativeFile, TemporaryFoldersGoWithEverythingInThemButNotWhatLinksReach) {
+  qxtest::TempDir outside;
+  qxtest::write_file(outside.file("keep"), "x");
+  qxtest::ScopedEnv tmp("TMPDIR", outside.path());
+  std::string dir = make_temp_directory("qx-test-");
+  ASSERT_FALSE(dir.empty());
+  EXPECT_EQ(dir.rfind(outside.file("qx-test-"), 0), 0u) << dir;
+  EXPECT_EQ(mode_of(dir), 0700u);
+  stdfs::create_directories(dir + "/a/b");
+  qxtest::write_file(dir + "/a/b/ro", "x");
+  ::chmod((dir + "/a/b/ro").c_str(), 0444);
+  stdfs::create_directory_symlink(outside.path(), dir + "/a/link");
+  EXPECT_TRUE(remove_tree(dir));
+  EXPECT_FALSE(stdfs::exists(dir));
+  EXPECT_EQ(qxtest::read_file(outside.file("keep")), "x");
+  EXPECT_FALSE(remove_tree(dir));
+}
+
 TEST(NativeFile, LinesEndWithNewlineOrCarriageReturnNewline) {
   std::string text = "a\r\n\nb\rc\nlast";
   std::vector<std::string_view> lines = split_lines(text);

@@ -22,15 +22,29 @@ bool g_counting = false;
 long g_allocations = 0;
 }  // namespace
 
-// The replacements pair malloc with free, which the compiler cannot see.
+// Every form of new and delete is replaced, so that all of them pair malloc
+// with free (the compiler cannot see that).
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
+namespace {
+void* counted_allocation(std::size_t size) {
   if (g_counting) ++g_allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
+  return std::malloc(size ? size : 1);
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (void* p = counted_allocation(size)) return p;
   throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted_allocation(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted_allocation(size); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 

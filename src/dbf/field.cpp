@@ -40,7 +40,8 @@ int digits_value(const char* p, size_t n) {
 
 // `value` (0 or more, fewer than `n` digits) in exactly `n` digits.
 void put_digits(char* out, long value, int n) {
-  for (int i = n - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+  auto v = static_cast<unsigned>(value);
+  for (int i = n - 1; i >= 0; --i, v /= 10) out[i] = static_cast<char>('0' + v % 10);
 }
 
 // The blanks of the C locale, which atof and strtol skip.
@@ -280,16 +281,17 @@ void day_to_date(long day, char* out) {
     std::memset(out, ' ', 8);
     return;
   }
-  // Gregorian calendar from the Julian day number.
-  long a = day + 32044;
-  long b = (4 * a + 3) / 146097;
-  long c = a - 146097 * b / 4;
-  long d = (4 * c + 3) / 1461;
-  long e = c - 1461 * d / 4;
-  long m = (5 * e + 2) / 153;
-  long dd = e - (153 * m + 2) / 5 + 1;
-  long mm = m + 3 - 12 * (m / 10);
-  long yy = 100 * b + d - 4800 + m / 10;
+  // Gregorian calendar from the Julian day number; every step is positive
+  // and small, so 32-bit unsigned arithmetic is exact (and quick).
+  unsigned a = static_cast<unsigned>(day) + 32044;
+  unsigned b = (4 * a + 3) / 146097;
+  unsigned c = a - 146097 * b / 4;
+  unsigned d = (4 * c + 3) / 1461;
+  unsigned e = c - 1461 * d / 4;
+  unsigned m = (5 * e + 2) / 153;
+  long dd = static_cast<long>(e - (153 * m + 2) / 5 + 1);
+  long mm = static_cast<long>(m + 3 - 12 * (m / 10));
+  long yy = static_cast<long>(100 * b + d + m / 10) - 4800;
   if (yy < 0) {
     std::memset(out, ' ', 8);
     return;

@@ -161,8 +161,26 @@ void mark_record_clean(Table* t, long n) {
   t->record_changed = false;
 }
 
+namespace {
+
+// Today's date for the header stamp.  The clock goes through the time-zone
+// rules only when its second has changed since the last stamp, which spares
+// a stream of appends most of that work.
+port::LocalDate stamp_date() {
+  static int64_t second = -1;
+  static port::LocalDate date{};
+  int64_t now = port::clock_seconds();
+  if (now != second) {
+    date = port::local_date();
+    second = now;
+  }
+  return date;
+}
+
+}  // namespace
+
 int write_header_start(Table* t, long count) {
-  port::LocalDate today = port::local_date();
+  port::LocalDate today = stamp_date();
   t->header[1] = static_cast<unsigned char>(today.year - 1900);
   t->header[2] = static_cast<unsigned char>(today.month);
   t->header[3] = static_cast<unsigned char>(today.day);

@@ -82,7 +82,10 @@ u16string session_number(const u16string& temp_dir) {
     u16string number = qx::port::widen(std::to_string(n));
     u16string folder = qx::fs::lower(temp_dir + number);
     if (exists(folder)) continue;
-    if (!qx::port::make_directory(folder) && !exists(folder)) break;  // cannot create here
+    if (!qx::port::make_directory(folder)) {
+      if (exists(folder)) continue;  // another process took it first
+      break;                         // no folder can be made here
+    }
     qx_Env_setSes(u"QVSES", number.c_str());
     return number;
   }

@@ -20,7 +20,10 @@ namespace qxtool {
 namespace {
 
 void line(const char* what, const qx_wchar* value) {
-  std::printf("  %-34s %s\n", what, value ? ("\"" + utf8(value) + "\"").c_str() : "(null)");
+  if (value)
+    std::printf("  %-34s \"%s\"\n", what, utf8(value).c_str());
+  else
+    std::printf("  %-34s (null)\n", what);
 }
 
 // qx.ini written through the library itself.

@@ -41,7 +41,10 @@ int qx_Sys_createProcess(const qx_wchar* program, const qx_wchar* arguments, int
                          qx_wchar* error, int error_length) {
   if (error && error_length > 0) error[0] = 0;
   std::u16string line = qx::port::wstring_of(program);
-  if (arguments) line += u" " + qx::port::wstring_of(arguments);
+  if (arguments) {  // appended in two steps: " " + text makes gcc 12 warn (-Wrestrict)
+    line += u' ';
+    line += qx::port::wstring_of(arguments);
+  }
   qx::port::SpawnResult started = qx::port::spawn_command_line(line, wait != 0);
   if (!started.started) {
     report(error, error_length, "Unable to start the new process:", "TOOL", program,

@@ -324,7 +324,10 @@ void pad_text(wstring& out, wstring_view text, const Conversion& sp) {
 std::string c_conversion(const Conversion& sp, const char* length) {
   std::string s = "%" + sp.flags;
   if (sp.width >= 0) s += std::to_string(sp.width);
-  if (sp.precision >= 0) s += "." + std::to_string(sp.precision);
+  if (sp.precision >= 0) {  // in two steps: "." + text makes gcc 12 warn (-Wrestrict)
+    s += '.';
+    s += std::to_string(sp.precision);
+  }
   s += length;
   s += sp.conv;
   return s;

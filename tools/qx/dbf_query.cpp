@@ -78,7 +78,10 @@ std::string shown_value(Field* f) {
   if (fldIsMemo(f)) {
     std::string memo;
     if (fldMemoText(f, memo) != 0) return "(unreadable)";
-    return memo.empty() ? "" : "(" + std::to_string(memo.size()) + " bytes)";
+    if (memo.empty()) return "";
+    std::string shown = "(";  // piece by piece: "(" + text makes gcc 12 warn (-Wrestrict)
+    shown += std::to_string(memo.size());
+    return shown + " bytes)";
   }
   std::string raw = field_text(f);
   if (fldStoredType(f) == 'D' && raw.size() == 8 && raw != "        ")

@@ -21,7 +21,9 @@ std::string show(qx_StrList* list) {
   std::string out;
   for (int ok = qx_StrList_start(list); ok; ok = qx_StrList_next(list)) {
     if (!out.empty()) out += ' ';
-    out += "[" + utf8(qx_StrList_getCurr(list)) + "]";
+    out += '[';  // piece by piece: "[" + text makes gcc 12 warn (-Wrestrict)
+    out += utf8(qx_StrList_getCurr(list));
+    out += ']';
   }
   return out;
 }

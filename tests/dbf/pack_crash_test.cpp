@@ -61,7 +61,7 @@ TEST(PackCrash, EveryKilledPackLeavesTheTableBeforeOrAfter) {
   std::string path = dir.file("k.dbf");
   Engine e;
   e.quietErrors = 1;
-  const std::string before = makeTable(e, path, 30000);
+  const std::string before = makeTable(e, path, 15000);
   // The packed table, and how long a whole pack takes in a child.
   int ready = -1;
   pid_t pid = startPacker(path, &ready);
@@ -75,16 +75,18 @@ TEST(PackCrash, EveryKilledPackLeavesTheTableBeforeOrAfter) {
   auto took = std::chrono::steady_clock::now() - packing;
   const std::string after = read_file(path);
   ASSERT_NE(before, after);
-  ASSERT_EQ(after.size(), 161u + 20000 * 38 + 1);
+  ASSERT_EQ(after.size(), 161u + 10000 * 38 + 1);
 
   std::mt19937 random(12345);
-  long window = std::max<long>(
-      200, std::chrono::duration_cast<std::chrono::microseconds>(took).count() * 5 / 4);
+  // Kills at random moments over the whole pack, from the open to the exit.
+  long window = std::max<long>(200, std::chrono::duration_cast<std::chrono::microseconds>(took).count());
   std::uniform_int_distribution<long> delay(0, window);
   std::map<std::string, int> outcomes;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(12);
   int kills = 0;
-  for (; kills < 400 && std::chrono::steady_clock::now() < deadline; ++kills) {
+  // Hundreds of kills on an idle machine; a loaded or sanitized one goes on
+  // past the deadline until it has a few dozen.
+  for (; kills < 400 && (kills < 40 || std::chrono::steady_clock::now() < deadline); ++kills) {
     write_file(path, before);
     pid = startPacker(path, &ready);
     ASSERT_EQ(::read(ready, &c, 1), 1);
@@ -103,7 +105,6 @@ TEST(PackCrash, EveryKilledPackLeavesTheTableBeforeOrAfter) {
     ++outcomes[WIFSIGNALED(status) ? (now == before ? "killed, before" : "killed, after")
                                    : "finished"];
   }
-  EXPECT_GE(kills, 100);
   for (const auto& [what, n] : outcomes) std::printf("  %s: %d\n", what.c_str(), n);
   // The kills must have landed inside packs, or the test proves nothing.
   EXPECT_GT(outcomes["killed, before"], 0);

@@ -10,17 +10,18 @@ namespace qx::dbf {
 
 namespace {
 
-// The first eight bytes of an item as one number, so most comparisons need
-// no byte loop.
-uint64_t prefix_of(const unsigned char* p, size_t size) {
+// Eight bytes of an item from `from` as one number (zeros past its end), so
+// that most comparisons need no byte loop: two of them cover a 10-byte key
+// and its record number.
+uint64_t prefix_of(const unsigned char* p, size_t size, size_t from) {
   uint64_t v = 0;
-  size_t n = std::min<size_t>(size, 8);
-  for (size_t i = 0; i < 8; ++i) v = (v << 8) | (i < n ? p[i] : 0);
+  for (size_t i = from; i < from + 8; ++i) v = (v << 8) | (i < size ? p[i] : 0);
   return v;
 }
 
 struct Slot {
-  uint64_t prefix;
+  uint64_t high;
+  uint64_t low;
   uint32_t index;
 };
 
@@ -53,14 +54,17 @@ int KeySorter::add(const unsigned char* item) {
 
 void KeySorter::sort_memory() {
   std::vector<Slot> slots(count_);
-  for (size_t i = 0; i < count_; ++i)
-    slots[i] = Slot{prefix_of(items_.data() + i * item_size_, item_size_), static_cast<uint32_t>(i)};
+  for (size_t i = 0; i < count_; ++i) {
+    const unsigned char* p = items_.data() + i * item_size_;
+    slots[i] = Slot{prefix_of(p, item_size_, 0), prefix_of(p, item_size_, 8), static_cast<uint32_t>(i)};
+  }
   const unsigned char* base = items_.data();
   const size_t size = item_size_;
   std::sort(slots.begin(), slots.end(), [base, size](const Slot& a, const Slot& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    if (size <= 8) return false;
-    return std::memcmp(base + a.index * size + 8, base + b.index * size + 8, size - 8) < 0;
+    if (a.high != b.high) return a.high < b.high;
+    if (a.low != b.low) return a.low < b.low;
+    if (size <= 16) return false;
+    return std::memcmp(base + a.index * size + 16, base + b.index * size + 16, size - 16) < 0;
   });
   order_.resize(count_);
   for (size_t i = 0; i < count_; ++i) order_[i] = slots[i].index;

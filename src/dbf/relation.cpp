@@ -104,6 +104,17 @@ int settle(Relation* r, long count) {
   return scan(r, r->matches);
 }
 
+// The record count, but no more records than the data file holds: a header
+// that claims billions of records does not make the walk reserve room for
+// them.
+long records_held(Table* t) {
+  long count = dbfRecordCount(t);
+  int64_t length = file_length(t->file);
+  if (count <= 0 || length < 0 || t->record_length == 0) return count;
+  int64_t room = length > t->header_length ? (length - t->header_length) / t->record_length : 0;
+  return static_cast<long>(std::min<int64_t>(count, room));
+}
+
 bool in_record_order(const Relation* r) { return r->table->selected == nullptr; }
 
 // From the move result `rc`, goes on in the selected order (forwards, or
@@ -222,7 +233,7 @@ int relTop(Relation* r) {
   int rc = flush_record(t);
   if (rc != 0) return rc;
   if (!parsed_query(r)) return -1;
-  long count = dbfRecordCount(t);
+  long count = records_held(t);
   if (count < 0) return -1;
   rc = settle(r, count);
   if (rc != 0) return rc;

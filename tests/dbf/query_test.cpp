@@ -367,6 +367,19 @@ TEST_F(QueryTest, QueryCommandListsMatchesAndPointsAtErrors) {
   EXPECT_EQ(status, 1);
 }
 
+TEST_F(QueryTest, AHeaderClaimingBillionsOfRecordsWalksThoseTheFileHolds) {
+  fill(3, 1);
+  dbfClose(table);
+  std::string path = dir.file("random.dbf");
+  std::string bytes = qxtest::read_file(path);
+  bytes.replace(4, 4, "\xFF\xFF\xFF\x7F", 4);
+  qxtest::write_file(path, bytes);
+  engine.readOnlyAccess = 1;
+  table = dbfOpen(&engine, path.c_str());
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(walk("QTY > -1000"), (std::vector<long>{1, 2, 3}));
+}
+
 TEST_F(QueryTest, BadQueriesAndAnEmptyTable) {
   Relation* r = relInit(table);
   relSetQuery(r, "CODE = 'A'");

@@ -20,6 +20,8 @@
 #include "qx/fldlist.h"
 
 #include "qx/dbf.h"
+#include "qx/dbfldlist.h"
+#include "qx/db.h"
 
 #include "qx/ini.h"
 #include "qx/env.h"

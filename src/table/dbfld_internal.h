@@ -1,0 +1,40 @@
+// Internals shared by the table API sources: the value rule of table field
+// nodes and the crossing of text between wide callers and the 8-bit engine.
+#ifndef QX_TABLE_DBFLD_INTERNAL_H
+#define QX_TABLE_DBFLD_INTERNAL_H
+
+#include <string>
+
+#include "dbf/field.h"
+#include "qx/dbfldlist.h"
+
+namespace qx::table {
+
+// Stores `text` as the node's value by the value rule: 0 for a null text
+// (value left null), else 1 (also when memory runs out, with a null value).
+int set_value(qx_DbFldNode* node, const qx_wchar* text);
+
+// The upper-cased type letter a node keeps.
+qx_wchar node_type(int letter);
+
+// Text for the engine in the ANSI code page (ISO-8859-1 here: characters
+// beyond it become '?').
+std::string to_ansi(const qx_wchar* text);
+// Text for the engine that keeps the low byte of each character (field
+// names of a new table, tag names and key expressions).
+std::string low_bytes(const qx_wchar* text);
+// Engine text widened byte by byte.
+std::u16string from_engine(const char* text);
+
+// A field's value as the API hands it out, widened: the record text, or for
+// a memo field its memo contents (its record bytes are only the block
+// number, which callers have no use for).
+std::u16string field_text(dbf::Field* field);
+// Stores 8-bit text in a field as the API takes it in: cut or padded to the
+// field's width, or for a memo field as its memo contents, so that text
+// never overwrites the block number.  The engine's result.
+int store_text(dbf::Field* field, const std::string& text);
+
+}  // namespace qx::table
+
+#endif  // QX_TABLE_DBFLD_INTERNAL_H

@@ -74,6 +74,34 @@ int main(void) {
   CHECK(same_text(qx_Msg_find(texts, QX_T("a")), QX_T("Alpha")));
   qx_MsgList_destroy(texts);
 
+  /* The table API: a table made from a table field list, a record appended
+     through one, an index, a seek and a query into a cursor. */
+  qx_DbFldList *fields = qx_DbFldList_create(NULL, NULL);
+  CHECK(qx_DbFldList_insEnd(fields, QX_T("CODE"), NULL, 6, 0, (qx_wchar)'C') == 1);
+  CHECK(qx_DbFldList_insEnd(fields, QX_T("DIAM"), NULL, 8, 2, (qx_wchar)'N') == 1);
+  int table = qx_Db_createDb(QX_T("c_api_parts.dbf"), fields);
+  CHECK(table >= 0);
+  qx_DbFldList_destroy(fields);
+  qx_DbFldList *rec = qx_DbFldList_create(QX_T("code"), QX_T("P-7"), QX_T("diam"), QX_T("2.5"), NULL);
+  CHECK(qx_Db_appRec(table) == 0);
+  CHECK(qx_Db_modRec(table, rec) == 0);
+  qx_DbFldList_destroy(rec);
+  CHECK(qx_Db_createNdx(table, QX_T("c_api_parts"), QX_T("CODE DIAM"), 0) == 100);
+  CHECK(qx_Db_seekStr(QX_T("P-7"), table, 0) == 0);
+  CHECK(qx_Db_getFldDouble(table, QX_T("DIAM")) == 2.5);
+  qx_DbCursor *found = qx_Db_query(table, QX_T("DIAM > 2"), QX_T("parts"), NULL);
+  CHECK(qx_DbCursor_length(found) == 1);
+  qx_DbFldList *first = qx_DbCursor_getNthFldList(found, 0);
+  CHECK(same_text(qx_DbFldList_getFldVal(first, QX_T("CODE")), QX_T("P-7")));
+  qx_DbFldNode *diam = qx_DbFldList_findFld(first, QX_T("DIAM"));
+  CHECK(diam != NULL && diam->width == 8 && diam->decimals == 2 && diam->type == 'N');
+  qx_DbCursor_destroy(found);
+  CHECK(qx_Db_closeAll() == 0);
+  CHECK(qx_Db_getRecordCount(table) == 0); /* the id names no table now */
+  remove("c_api_parts.dbf");
+  remove("c_api_parts.cdx");
+  CHECK(qx_Cnv_rtod(qx_Cnv_dtor(90.0)) == 90.0);
+
   if (failures) return 1;
   printf("1 passed, 0 failed\n");
   return 0;

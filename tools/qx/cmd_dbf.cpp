@@ -67,7 +67,6 @@ int dbf_failure(Engine& e, const std::string& file, const char* doing) {
   if (code == kErrData) why = "not a table (bad header)";
   if (code == kErrNoWriteSupport)
     why = "this kind of table (version 0x30 to 0x32, binary fields) is read only here";
-  if (code == kErrResult) why = "the table was packed since the record was read; nothing written";
   // File names are UTF-8 for the engine, as for the system.
   std::string name = with_extension(file, "dbf");
   if (!e.failedFile.empty()) name = e.failedFile + " (the memo file of " + name + ")";

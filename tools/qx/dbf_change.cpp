@@ -207,7 +207,12 @@ int run_mark(const Args& given, bool remove) {
     return rc;
   }
   remove ? dbfDelete(t) : dbfRecall(t);
-  if (dbfClose(t) != 0) return dbf_failure(e, args[1], doing);
+  if (dbfClose(t) != 0) {
+    if (e.lastError != kErrResult) return dbf_failure(e, args[1], doing);
+    std::fprintf(stderr, "qx dbf %s: %s: the table was packed since record %ld was read; nothing written\n",
+                 doing, args[1].c_str(), n);
+    return kExitFailure;
+  }
   std::printf("record %ld %s\n", n, remove ? "deleted" : "recalled");
   return kExitOk;
 }

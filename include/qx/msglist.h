@@ -45,8 +45,10 @@ QX_API qx_MsgNode *qx_MsgNode_create(const qx_wchar *name, const qx_wchar *text,
 QX_API int qx_Msg_multiple(qx_MsgList *list);
 /* A new, looked-up list from groups of (name, text, key, layout) ended by a
    null name or text.  A layout of 0 keeps the name for the next group,
-   which then starts with its text; a null key is followed by no layout.  */
-QX_API qx_MsgList *qx_Msg_mlt(const qx_wchar *name, ...);
+   which then starts with its text; a null key is followed by no layout.
+   Arguments: name, text and key are const qx_wchar *, the layout an int;
+   the list ends with a null pointer (the compiler checks that it does). */
+QX_API qx_MsgList *qx_Msg_mlt(const qx_wchar *name, ...) QX_SENTINEL;
 /* A new, looked-up list from records of four pointers: name, text, key and
    the layout code stored in a pointer ((const qx_wchar *)(intptr_t)code).
    Reading stops at the first record with a null or empty name. */

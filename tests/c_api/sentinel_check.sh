@@ -20,12 +20,14 @@ good='qx_Point p = {1, 2, 3}; int32_t one = 1;
   qx_IntList_destroy(qx_IntList_create(&one, NULL));
   qx_PointList_create(&p, &p, NULL);
   qx_VectorList_create((const qx_Vector *)&p, NULL);
-  qx_FldList_destroy(qx_FldList_create(u"N", (int)u'"'"'N'"'"', 1.5, NULL));'
+  qx_FldList_destroy(qx_FldList_create(u"N", (int)u'"'"'N'"'"', 1.5, NULL));
+  qx_Msg_mlt(u"a", u"Alpha", u"K_A", 1, NULL);'
 compiles "$good" || { cat "$tmp/err"; echo "properly ended lists did not compile cleanly"; exit 1; }
 
 for bad in 'qx_StrList_create(u"a", u"b");' 'qx_Point p = {0}; qx_PointList_create(&p, &p);' \
            'int32_t one = 1; qx_IntList_create(&one, &one);' \
-           'qx_FldList_create(u"N", (int)u'"'"'N'"'"', 1.5);'; do
+           'qx_FldList_create(u"N", (int)u'"'"'N'"'"', 1.5);' \
+           'qx_Msg_mlt(u"a", u"Alpha", u"K_A", 1);'; do
   if compiles "$bad"; then
     echo "no warning for a list without its terminator: $bad"
     exit 1

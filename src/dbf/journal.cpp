@@ -32,12 +32,14 @@ struct Entry {
 };
 
 // A handle of its own on a system path, for writing whatever the context's
-// access setting says: the journal, or a file that it restores.
-int open_path(Engine* e, File& f, const std::string& path, bool create) {
+// access setting says: the journal, or a file that it restores.  Without
+// `report`, a file that cannot be opened gives -1 and no error.
+int open_path(Engine* e, File& f, const std::string& path, bool create, bool report = true) {
   uint32_t share = e->exclusiveAccess ? 0u : port::kShareRead | port::kShareWrite;
   port::WinFile h = port::WinFile::open(
       path, port::kGenericRead | port::kGenericWrite, create ? 0u : share,
       create ? port::Disposition::kCreateAlways : port::Disposition::kOpenExisting);
+  if (!h.is_open() && !report) return -1;
   if (!h.is_open()) return report_error(e, create ? kErrCreate : kErrOpen, "File Name:", path.c_str());
   f.engine = e;
   f.name = path;
@@ -159,6 +161,18 @@ int restore(Engine* e, File& data_file, const std::string& path) {
   return 0;
 }
 
+// The production index of a table whose index files do not hand their file
+// to the journal: found by its name beside the table and opened through a
+// handle of the journal's own, which a shared table allows.  (An index file
+// opened exclusively keeps other handles out; it has to name its file.)
+bool production_index_by_name(Table* t, File& f) {
+  bool named = std::any_of(t->indexes.begin(), t->indexes.end(),
+                           [](const std::unique_ptr<IndexFile>& ix) { return ix->journal_file(); });
+  if (named || !t->production_index || t->indexes.empty()) return false;
+  std::string path = native_name(replace_extension(t->name, "cdx"));
+  return port::is_file(path) && open_path(t->engine, f, path, false, false) == 0;
+}
+
 }  // namespace
 
 std::string journal_path(const std::string& table_name) {
@@ -210,6 +224,12 @@ int journal_begin(Table* t, uint64_t from) {
     uint64_t size = static_cast<uint64_t>(file_length(*f));
     save(Entry{kRoleIndex, absolute(native_name(f->name)), size, 0, size}, *f);
   }
+  File production;
+  if (production_index_by_name(t, production)) {
+    uint64_t size = static_cast<uint64_t>(file_length(production));
+    save(Entry{kRoleIndex, absolute(production.name), size, 0, size}, production);
+    file_close(production);
+  }
   // The mark goes in only once everything it vouches for is on the disk.
   if (rc == 0) rc = file_sync(journal);
   if (rc == 0) {
@@ -229,12 +249,24 @@ int journal_begin(Table* t, uint64_t from) {
   return 0;
 }
 
-int journal_commit(Table* t) {
-  int rc = file_sync(t->file);
+int sync_index_files(Table* t) {
+  int rc = 0;
   for (auto& ix : t->indexes) {
     File* f = ix->journal_file();
     if (rc == 0 && f) rc = file_sync(*f);
   }
+  // Any handle brings a file's data to the disk, whoever wrote it.
+  File production;
+  if (rc == 0 && production_index_by_name(t, production)) {
+    rc = file_sync(production);
+    file_close(production);
+  }
+  return rc;
+}
+
+int journal_commit(Table* t) {
+  int rc = file_sync(t->file);
+  if (rc == 0) rc = sync_index_files(t);
   if (rc != 0) return rc;
   std::string path = journal_path(t->name);
   if (!port::delete_file(path)) return report_error(t->engine, kErrRemove, path.c_str());

@@ -50,6 +50,9 @@ int journal_recover_locked(Table* t);
 // its end and every index file with a journal file; the journal is complete
 // and on the disk when this returns 0.  An error leaves the table unchanged.
 int journal_begin(Table* t, uint64_t from);
+// Brings the table's index files to the disk (those that name their file
+// through the index seam, else the production index found by its name).
+int sync_index_files(Table* t);
 // Brings the packed data file and its index files to the disk, then removes
 // the journal.  On an error the journal stays (see journal_recover_locked).
 int journal_commit(Table* t);

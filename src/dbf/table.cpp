@@ -399,8 +399,7 @@ int dbfClose(Table* t) {
     // Closing reports success only once the changes are on the disk.
     note(file_sync(t->file));
     if (t->memo) note(file_sync(t->memo->file));
-    for (auto& ix : t->indexes)
-      if (File* f = ix->journal_file()) note(file_sync(*f));
+    note(sync_index_files(t));
   }
   note(unlock_all(t));
   for (auto& ix : t->indexes) note(ix->close());

@@ -5,6 +5,8 @@
 // checks the bytes the engine leaves behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -229,6 +231,36 @@ TEST_F(Safety, TheJournalRestoresTheIndexFilesPackRebuilds) {
   dbfClose(t);
   EXPECT_EQ(read_file(index), "REBUILT");
   EXPECT_EQ(names(path).size(), 3u);
+}
+
+// A compound production index is saved by its name beside the table.  The
+// crash is a child process that ends half-way through, holding its files.
+TEST_F(Safety, TheProductionIndexComesBackWithTheTable) {
+  static const TagInfo tags[] = {{"NAME", "NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  std::string path = dir.file("tagged.dbf"), index = dir.file("tagged.cdx");
+  Table* t = dbfCreate(&e, path.c_str(), qxtest::sampleFields(), tags);
+  ASSERT_NE(t, nullptr) << e.lastError;
+  for (int i = 0; i < 50; ++i) ASSERT_EQ(qxtest::appendSample(t, std::to_string(i * 7919 % 50).c_str(), i), 0);
+  ASSERT_EQ(dbfClose(t), 0);
+  const std::string before = read_file(path), index_before = read_file(index);
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    Table* c = dbfOpen(&e, path.c_str());
+    bool ok = c && lock_whole_file(c) == 0 && journal_begin(c, 161) == 0 &&
+              file_set_length(c->file, 161) == 0;
+    write_file(index, "half rebuilt");
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_TRUE(journal_exists(path));
+  t = dbfOpen(&e, path.c_str());
+  ASSERT_NE(t, nullptr) << e.lastError;
+  EXPECT_EQ(dbfRecordCount(t), 50);
+  dbfClose(t);
+  EXPECT_EQ(read_file(path), before);
+  EXPECT_EQ(read_file(index), index_before);
 }
 
 TEST_F(Safety, TablesWithBinaryFieldsAreReadButNeverWritten) {

@@ -150,9 +150,61 @@ int fldAssignChar(Field* f, int character) {
   return 0;
 }
 
-// The digits come from std::to_chars in fixed notation with the given
-// places: the exact decimal value of the double, rounded to nearest with
-// ties to even, as the C library's "%.*f" writes it, without its cost.
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+// |value| x 10^places rounded to a whole number, to nearest with ties to
+// even, computed exactly from the double's binary form (mantissa x 2^e):
+// the rounding of the C library's "%.*f".  False when the result needs more
+// than 64 bits.
+bool scaled_exactly(double value, unsigned places, uint64_t* scaled) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  unsigned biased = static_cast<unsigned>(bits >> 52) & 0x7FF;
+  uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
+  int exponent = biased ? static_cast<int>(biased) - 1075 : -1074;
+  if (biased) mantissa |= uint64_t{1} << 52;
+  Wide n = static_cast<Wide>(mantissa) * static_cast<uint64_t>(kPowersOfTen[places]);  // < 2^103
+  if (exponent >= 0) {
+    if (exponent > 24) return false;
+    n <<= exponent;
+  } else if (-exponent >= 110) {
+    n = 0;  // less than half of one unit of the last place
+  } else {
+    int shift = -exponent;
+    Wide whole = n >> shift;
+    Wide rest = n - (whole << shift);
+    Wide half = static_cast<Wide>(1) << (shift - 1);
+    if (rest > half || (rest == half && (whole & 1))) ++whole;
+    n = whole;
+  }
+  if (n >> 64) return false;
+  *scaled = static_cast<uint64_t>(n);
+  return true;
+}
+
+// The fixed-point text of a number scaled by 10^places, with a minus sign
+// unless it is zero; at the end of `text`, its length returned.
+size_t fixed_text(uint64_t scaled, unsigned places, bool negative, char* text, size_t size) {
+  char* p = text + size;
+  bool zero = scaled == 0;  // a value that rounds to zero shows no sign
+  for (unsigned i = 0; i < places; ++i, scaled /= 10) *--p = static_cast<char>('0' + scaled % 10);
+  if (places) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + scaled % 10);
+    scaled /= 10;
+  } while (scaled);
+  if (negative && !zero) *--p = '-';
+  return static_cast<size_t>(text + size - p);
+}
+
+}  // namespace
+
+// The digits are the exact decimal value of the double rounded to the
+// places, to nearest with ties to even, as the C library's "%.*f" writes
+// them: worked out in integers when the scaled value fits 64 bits, else by
+// std::to_chars in fixed notation.
 void format_number(char* out, unsigned width, unsigned decimals, double value) {
   if (width == 0) return;
   unsigned places = std::min({decimals, 15u, width - 1});
@@ -160,6 +212,18 @@ void format_number(char* out, unsigned width, unsigned decimals, double value) {
   // infinity or NaN): no need to write its hundreds of digits first.
   if (!std::isfinite(value) || (width <= kMaxPower && !(std::fabs(value) < kPowersOfTen[width]))) {
     std::memset(out, '*', width);
+    return;
+  }
+  uint64_t scaled;
+  if (scaled_exactly(value, places, &scaled)) {
+    char text[48];
+    size_t n = fixed_text(scaled, places, std::signbit(value), text, sizeof text);
+    if (n > width) {
+      std::memset(out, '*', width);
+      return;
+    }
+    std::memset(out, ' ', width - n);
+    std::memcpy(out + (width - n), text + sizeof text - n, n);
     return;
   }
   char text[400];  // the longest double in fixed notation with 15 places

@@ -28,8 +28,12 @@ void fill_element(dbf::Table* t, qx_DbFldNode* node) {
   node->width = dbf::fldWidth(f);
   node->decimals = dbf::fldDecimals(f);
   node->type = static_cast<qx_wchar>(dbf::fldType(f));
-  std::u16string text = qx::table::field_text(f);
-  set_value(node, text.c_str());
+  if (dbf::fldIsMemo(f)) {
+    std::u16string text = qx::table::field_text(f);
+    set_value(node, text.c_str());
+  } else {
+    node->value = qx::table::trimmed_copy(dbf::fldString(f), node->type);
+  }
 }
 
 // Reads the current record of `t` into a fresh copy of `fields` (or a new

@@ -27,6 +27,27 @@ namespace qx::table {
 
 namespace port = qx::port;
 
+namespace {
+
+// The white space of the value rule (qx_Str_rtb, qx_Str_rlb).
+bool is_blank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+}  // namespace
+
+qx_wchar* trimmed_copy(std::string_view text, qx_wchar type) {
+  size_t end = text.find('\0');
+  if (end == std::string_view::npos) end = text.size();
+  while (end > 0 && is_blank(static_cast<unsigned char>(text[end - 1]))) --end;
+  size_t begin = 0;
+  if (type == u'N' || type == u'F')
+    while (begin < end && is_blank(static_cast<unsigned char>(text[begin]))) ++begin;
+  auto* copy = static_cast<qx_wchar*>(qx_Malloc((end - begin + 1) * sizeof(qx_wchar)));
+  if (!copy) return nullptr;
+  for (size_t i = begin; i < end; ++i) copy[i - begin] = static_cast<unsigned char>(text[i]);
+  copy[end - begin] = 0;
+  return copy;
+}
+
 int set_value(qx_DbFldNode* node, const qx_wchar* text) {
   qx_Free(node->value);
   node->value = nullptr;
@@ -134,10 +155,24 @@ qx_DbFldNode* qx_DbFldNode_new(const qx_wchar* name, const qx_wchar* value, int 
 qx_DbFldNode* qx_DbFldNode_fromFld(void* field) {
   auto* f = static_cast<qx::dbf::Field*>(field);
   if (!f) return nullptr;
-  std::u16string name = qx::table::from_engine(qx::dbf::fldName(f));
-  std::u16string value = qx::table::field_text(f);
-  return qx_DbFldNode_new(name.c_str(), value.c_str(), qx::dbf::fldWidth(f),
-                          qx::dbf::fldDecimals(f), static_cast<qx_wchar>(qx::dbf::fldType(f)));
+  auto* node = static_cast<qx_DbFldNode*>(qx_Malloc(sizeof(qx_DbFldNode)));
+  if (!node) return nullptr;
+  *node = qx_DbFldNode{};
+  std::string_view name = qx::dbf::fldName(f);
+  for (size_t i = 0; i < name.size() && i + 1 < QX_DBFLD_NAME_LEN; ++i)
+    node->name[i] = static_cast<unsigned char>(name[i]);
+  node->width = qx::dbf::fldWidth(f);
+  node->decimals = qx::dbf::fldDecimals(f);
+  node->type = qx::table::node_type(qx::dbf::fldType(f));
+  if (qx::dbf::fldIsMemo(f)) {
+    std::u16string text = qx::table::field_text(f);
+    set_value(node, text.c_str());
+  } else {
+    // Every record of a table read passes here: the value rule is applied
+    // to the record bytes, widened once into the node's own copy.
+    node->value = qx::table::trimmed_copy(qx::dbf::fldString(f), node->type);
+  }
+  return node;
 }
 
 int qx_DbFldNode_destroy(qx_DbFldNode* node) {

@@ -4,6 +4,7 @@
 #define QX_TABLE_DBFLD_INTERNAL_H
 
 #include <string>
+#include <string_view>
 
 #include "dbf/field.h"
 #include "qx/dbfldlist.h"
@@ -13,6 +14,11 @@ namespace qx::table {
 // Stores `text` as the node's value by the value rule: 0 for a null text
 // (value left null), else 1 (also when memory runs out, with a null value).
 int set_value(qx_DbFldNode* node, const qx_wchar* text);
+
+// A node's value copy of 8-bit engine text (up to a zero byte), widened
+// byte by byte, with the value rule applied for `type`; null when memory
+// runs out.
+qx_wchar* trimmed_copy(std::string_view text, qx_wchar type);
 
 // The upper-cased type letter a node keeps.
 qx_wchar node_type(int letter);

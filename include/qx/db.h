@@ -17,6 +17,10 @@
    keep the low byte of each character.  Text from the engine is widened
    byte by byte.
 
+   Memo fields (M, G, B) are read and stored as their memo contents, never
+   as the block number their record bytes hold, so that no text can
+   overwrite the link to a record's memo.
+
    Results.  The engine's codes (0 done, 2 on the next greater key, 3 end of
    file, 50 locked, negative errors), and for an id that names no open table
    the value each operation lists under "no table".  The engine reports no
@@ -94,8 +98,11 @@ QX_API qx_DbFldList *qx_Db_readCurrRec(void *table, qx_DbFldList *fields);
 /* Stores each element's value into the field of its name and writes the
    record: 0 when all were stored, 1 when any was not (or no table). */
 QX_API int qx_Db_modRec(int id, qx_DbFldList *fields);
-/* Stores one node's value in the record buffer: 0 stored, 1 no such field
-   or a null value. */
+/* Stores one node's value in the record buffer by the field's type: a
+   number field takes the number the text reads as, a logical field the
+   character whose code the text gives ("84" stores T), other fields the
+   text, cut or padded to the width.  0 stored, 1 no such field or a null
+   value. */
 QX_API int qx_Db_updFld(void *table, qx_DbFldNode *node);
 QX_API int qx_Db_writeRec(int id);        /* 0; 1 no table */
 QX_API int qx_Db_appRec(int id);          /* appends a blank record: the append result */

@@ -25,16 +25,30 @@ using qxtest::write_file;
 
 namespace {
 
-// A table of `n` records named by number, every third one deleted.
-std::string makeTable(Engine& e, const std::string& path, int n) {
-  Table* t = dbfCreate(&e, path.c_str(), qxtest::sampleFields(), nullptr);
+// The bytes of a table and of its production index.
+struct Files {
+  std::string data, index;
+  bool operator==(const Files&) const = default;
+};
+
+Files readFiles(const std::string& path) { return {read_file(path + ".dbf"), read_file(path + ".cdx")}; }
+void writeFiles(const std::string& path, const Files& f) {
+  write_file(path + ".dbf", f.data);
+  write_file(path + ".cdx", f.index);
+}
+
+// A table of `n` records named by number, every third one deleted, with a
+// production index on the names (so that pack rebuilds an index file too).
+Files makeTable(Engine& e, const std::string& path, int n) {
+  static const TagInfo tags[] = {{"NAME", "NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  Table* t = dbfCreate(&e, (path + ".dbf").c_str(), qxtest::sampleFields(), tags);
   EXPECT_NE(t, nullptr);
   for (int i = 1; i <= n; ++i) {
     EXPECT_EQ(qxtest::appendSample(t, std::to_string(i).c_str(), i), 0);
     if (i % 3 == 0) dbfDelete(t);
   }
   EXPECT_EQ(dbfClose(t), 0);
-  return read_file(path);
+  return readFiles(path);
 }
 
 // Starts a child that opens the table, says so through a pipe and packs.
@@ -58,10 +72,10 @@ pid_t startPacker(const std::string& path, int* ready) {
 
 TEST(PackCrash, EveryKilledPackLeavesTheTableBeforeOrAfter) {
   TempDir dir;
-  std::string path = dir.file("k.dbf");
+  std::string path = dir.file("k");
   Engine e;
   e.quietErrors = 1;
-  const std::string before = makeTable(e, path, 15000);
+  const Files before = makeTable(e, path, 15000);
   // The packed table, and how long a whole pack takes in a child.
   int ready = -1;
   pid_t pid = startPacker(path, &ready);
@@ -73,9 +87,10 @@ TEST(PackCrash, EveryKilledPackLeavesTheTableBeforeOrAfter) {
   ::close(ready);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   auto took = std::chrono::steady_clock::now() - packing;
-  const std::string after = read_file(path);
-  ASSERT_NE(before, after);
-  ASSERT_EQ(after.size(), 161u + 10000 * 38 + 1);
+  const Files after = readFiles(path);
+  ASSERT_NE(before.data, after.data);
+  ASSERT_NE(before.index, after.index);
+  ASSERT_EQ(after.data.size(), 161u + 10000 * 38 + 1);
 
   std::mt19937 random(12345);
   // Kills at random moments over the whole pack, from the open to the exit.
@@ -87,7 +102,7 @@ TEST(PackCrash, EveryKilledPackLeavesTheTableBeforeOrAfter) {
   // Hundreds of kills on an idle machine; a loaded or sanitized one goes on
   // past the deadline until it has a few dozen.
   for (; kills < 400 && (kills < 40 || std::chrono::steady_clock::now() < deadline); ++kills) {
-    write_file(path, before);
+    writeFiles(path, before);
     pid = startPacker(path, &ready);
     ASSERT_EQ(::read(ready, &c, 1), 1);
     std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
@@ -98,10 +113,10 @@ TEST(PackCrash, EveryKilledPackLeavesTheTableBeforeOrAfter) {
     Table* t = dbfOpen(&e, path.c_str());
     ASSERT_NE(t, nullptr) << "kill " << kills << ": error " << e.lastError;
     dbfClose(t);
-    std::string now = read_file(path);
+    Files now = readFiles(path);
     ASSERT_TRUE(now == before || now == after)
-        << "kill " << kills << ": a mixture of " << now.size() << " bytes";
-    ASSERT_FALSE(journal_exists(path));
+        << "kill " << kills << ": a mixture of " << now.data.size() << " data bytes";
+    ASSERT_FALSE(journal_exists(path + ".dbf"));
     ++outcomes[WIFSIGNALED(status) ? (now == before ? "killed, before" : "killed, after")
                                    : "finished"];
   }

@@ -169,6 +169,11 @@ void RecordSet::unite(const RecordSet& other) {
   for (size_t i = 0; i < bits_.size() && i < other.bits_.size(); ++i) bits_[i] |= other.bits_[i];
 }
 
+void RecordSet::complement() {
+  for (uint64_t& b : bits_) b = ~b;
+  if (size_ % 64 != 0) bits_.back() &= (uint64_t{1} << (size_ % 64)) - 1;
+}
+
 long RecordSet::next(long n) const {
   if (n < 1) n = 1;
   if (n > size_) return 0;

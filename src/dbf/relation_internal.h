@@ -30,6 +30,8 @@ class RecordSet {
   }
   void intersect(const RecordSet& other);
   void unite(const RecordSet& other);
+  // Every record 1..size that was not a member, and none that was.
+  void complement();
   // The first member at or after `n` / at or before `n`; 0 when none.
   long next(long n) const;
   long previous(long n) const;

@@ -1,9 +1,10 @@
 // Matching records from tags: where a query compares a tag's key expression
 // with a constant (=, #, <>, <, <=, >, >=), the tag gives the records of the
 // matching key range without reading a record; .AND. intersects what its
-// sides give and .OR. unites it.  A side no tag can answer leaves an .AND.
-// with the other side's records as candidates, which the walk then tests
-// one by one; an .OR. with such a side gets nothing from the tags.
+// sides give, .OR. unites it and .NOT. turns an exact answer over.  A side
+// no tag can answer leaves an .AND. with the other side's records as
+// candidates, which relTop then tests one by one; an .OR. with such a side
+// gets nothing from the tags.
 //
 // A tag answers only when its keys are exactly the values of its key
 // expression for every record: no filter, not unique (a unique tag leaves
@@ -92,6 +93,7 @@ class Planner {
     const Instr& in = code(node);
     OpId id = in.row->id;
     if (id == OpId::kAnd || id == OpId::kOr) return plan_logic(node, id == OpId::kAnd, out);
+    if (id == OpId::kNot) return plan_not(node, out);
     if (is_comparison(id)) return plan_comparison(node, id, out);
     return false;
   }
@@ -161,6 +163,14 @@ class Planner {
     }
     out->records = std::move(left.records);
     out->exact = left.exact && right.exact;
+    return true;
+  }
+
+  // Only an exact answer can be turned over: candidates may hold records
+  // that do not match, whose complement would miss matching ones.
+  bool plan_not(int node, TagAnswer* out) {
+    if (!plan(node - 1, out) || !out->exact) return false;
+    out->records.complement();
     return true;
   }
 

@@ -79,6 +79,8 @@ int main(void) {
   qx_DbFldList *fields = qx_DbFldList_create(NULL, NULL);
   CHECK(qx_DbFldList_insEnd(fields, QX_T("CODE"), NULL, 6, 0, (qx_wchar)'C') == 1);
   CHECK(qx_DbFldList_insEnd(fields, QX_T("DIAM"), NULL, 8, 2, (qx_wchar)'N') == 1);
+  remove("c_api_parts.dbf"); /* a create never overwrites a table */
+  remove("c_api_parts.fpt");
   int table = qx_Db_createDb(QX_T("c_api_parts.dbf"), fields);
   CHECK(table >= 0);
   qx_DbFldList_destroy(fields);

@@ -69,6 +69,10 @@ TEST_F(DbApi, TableIdsReuseTheLargestAfterItCloses) {
   EXPECT_EQ(qx_Db_openDb(dir_.wfile("missing.dbf").c_str()), -1);
   EXPECT_EQ(qx_Db_openDb(nullptr), -1);
   EXPECT_EQ(qx_Db_createDb(dir_.wfile("c.dbf").c_str(), nullptr), -1);
+  // Creating over a table that exists would lose its records: refused.
+  std::string before = qxtest::read_file(dir_.file("a.dbf"));
+  EXPECT_EQ(create_parts("a.dbf"), -1);
+  EXPECT_EQ(qxtest::read_file(dir_.file("a.dbf")), before);
   EXPECT_EQ(qx_Db_rendx(), -1);
 }
 

@@ -41,6 +41,14 @@ int locate(Tag& tag, Table& t, long rec_no, Position* at, bool* exact) {
     *exact = true;
     return 0;
   }
+  if (!tag.usable) {
+    // Its keys cannot be computed here: the record is looked for entry by
+    // entry.
+    int rc = leftmost(tag, at);
+    while (rc == 0 && at->valid && record_at(tag, *at) != static_cast<uint32_t>(rec_no)) rc = next_entry(tag, at);
+    *exact = rc == 0 && at->valid;
+    return rc;
+  }
   std::vector<unsigned char> key(tag.key_length);
   bool in = false;
   int rc = key_of_record(tag, t, rec_no, key.data(), &in);
@@ -53,7 +61,7 @@ int locate(Tag& tag, Table& t, long rec_no, Position* at, bool* exact) {
 
 // The sought key of a text for the tag, and the length to compare.
 int text_key(Tag& tag, const char* text, int length, std::vector<unsigned char>& key, unsigned* compared) {
-  key.assign(tag.key_length, tag.fill());
+  key.assign(std::max(tag.key_length, kNumericKeyLength), tag.fill());
   size_t n = length > 0 ? static_cast<size_t>(length) : std::strlen(text);
   if (tag.key.type == 'C') {
     n = std::min<size_t>(n, tag.key_length);
@@ -111,7 +119,7 @@ int ordered_end(Tag& tag, bool last, long* rec_no) {
 }
 
 int bound_key(Tag& tag, const KeyBound& b, std::vector<unsigned char>& key, unsigned* compared) {
-  key.assign(tag.key_length, tag.fill());
+  key.assign(std::max(tag.key_length, kNumericKeyLength), tag.fill());
   if (tag.key.type == 'C') {
     size_t n = std::min<size_t>(b.text ? static_cast<size_t>(std::max(b.length, 0)) : 0, tag.key_length);
     if (n) std::memcpy(key.data(), b.text, n);
@@ -179,7 +187,7 @@ int dbfSeekDouble(Table* t, double value) {
   Tag* tag = tagSelected(t);
   if (!tag) return 80;
   if (tag->key.type == 'C' || !tag->usable) return -1;
-  std::vector<unsigned char> key(tag->key_length);
+  std::vector<unsigned char> key(std::max(tag->key_length, kNumericKeyLength));
   if (tag->key_length == kIntegerKeyLength) integer_key(static_cast<int32_t>(value), key.data());
   else numeric_key(value, key.data());
   return seek_key(t, *tag, key, tag->key_length);
@@ -187,6 +195,7 @@ int dbfSeekDouble(Table* t, double value) {
 
 int tagRecordsInRange(Table* t, Tag* tag, const KeyBound* low, const KeyBound* high, std::vector<long>* out) {
   if (!t || !tag || !out || in_error(t->engine)) return -1;
+  if (!tag->usable) return report_error(t->engine, kErrInfo, "Invalid key type in index file", tag->name.c_str());
   int rc = refresh(*tag);
   if (rc != 0) return rc;
   Position at;

@@ -41,7 +41,10 @@ int list_sections(const std::string& unknown) {
 }
 
 int run_demo(const Args& args) {
-  if (args.size() > 1) return list_sections(args[1]);
+  if (args.size() > 1) {
+    std::fprintf(stderr, "qx demo: one SECTION at most\n");
+    return kExitUsage;
+  }
   const Section* only = args.empty() ? nullptr : find_section(args[0]);
   if (!args.empty() && !only) return list_sections(args[0]);
   std::string dir = qx::port::make_temp_directory("qx-demo-");

@@ -7,6 +7,7 @@
 
 #include <set>
 
+#include "core/coding.h"
 #include "dbf/cdx.h"
 #include "dbf/cdx_internal.h"
 #include "dbf_support.h"
@@ -15,6 +16,42 @@ using namespace qx::dbf;
 using qxtest::TempDir;
 
 namespace {
+
+uint32_t changeCounter(const std::string& cdx, uint32_t header) {
+  std::string bytes = qxtest::read_file(cdx);
+  return qx::coding::get32le(reinterpret_cast<const unsigned char*>(bytes.data() + header + 8));
+}
+
+// A second user's change raises the tag's counter, and a seek of the first
+// user, whose pages are cached, sees the change.
+TEST(CdxShared, ACachedTagSeesAnotherUsersChangeThroughItsCounter) {
+  installCompoundIndex();
+  TempDir dir;
+  std::string path = dir.file("t.dbf");
+  const TagInfo tags[] = {{"NAME", "NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  Engine a, b;
+  a.quietErrors = b.quietErrors = 1;
+  Table* first = dbfCreate(&a, path.c_str(), qxtest::sampleFields(), tags);
+  ASSERT_NE(first, nullptr);
+  for (int i = 0; i < 300; ++i) ASSERT_EQ(qxtest::appendSample(first, ("N" + std::to_string(i)).c_str(), i), 0);
+  Table* second = dbfOpen(&b, path.c_str());
+  ASSERT_NE(second, nullptr);
+  Tag* tag = tagFind(first, "NAME");
+  tagSelect(first, tag);
+  EXPECT_EQ(dbfSeek(first, "X"), kEof);
+  uint32_t before = changeCounter(dir.file("t.cdx"), tag->header_offset);
+  ASSERT_EQ(qxtest::appendSample(second, "X", 1), 0);
+  EXPECT_GT(changeCounter(dir.file("t.cdx"), tag->header_offset), before);
+  EXPECT_EQ(dbfSeek(first, "X"), 0);
+  EXPECT_EQ(dbfRecordNumber(first), 301);
+  // And the other way round, over a page split or two.
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(qxtest::appendSample(first, ("M" + std::to_string(i)).c_str(), i), 0);
+  tagSelect(second, tagFind(second, "NAME"));
+  EXPECT_EQ(dbfSeek(second, "M99"), 0);
+  EXPECT_EQ(dbfRecordNumber(second), 401);
+  dbfClose(second);
+  dbfClose(first);
+}
 
 TEST(CdxShared, TwoProcessesAppendingEndWithEveryRecordOnceInEveryTag) {
   installCompoundIndex();

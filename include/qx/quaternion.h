@@ -32,20 +32,33 @@ typedef struct qx_Ray {
 /* A plane: a point on it and its normal. */
 typedef struct qx_Ray qx_Plane;
 
+/* x, y, z (vector part), w (scalar) */
 QX_API int qx_Quaternion_set(qx_Quaternion *q, double x, double y, double z, double w);
+/* one component */
 QX_API int qx_Quaternion_setX(qx_Quaternion *q, double value);
+/* one component */
 QX_API int qx_Quaternion_setY(qx_Quaternion *q, double value);
+/* one component */
 QX_API int qx_Quaternion_setZ(qx_Quaternion *q, double value);
+/* x, y, z from v; w stays */
 QX_API int qx_Quaternion_setVector(qx_Quaternion *q, const qx_Vector *v);
+/* w; x, y, z stay */
 QX_API int qx_Quaternion_setScalar(qx_Quaternion *q, double w);
+/* *out = q->x */
 QX_API int qx_Quaternion_getX(double *out, const qx_Quaternion *q);
+/* *out = q->y */
 QX_API int qx_Quaternion_getY(double *out, const qx_Quaternion *q);
+/* *out = q->z */
 QX_API int qx_Quaternion_getZ(double *out, const qx_Quaternion *q);
+/* out = (x, y, z) */
 QX_API int qx_Quaternion_getVector(qx_Vector *out, const qx_Quaternion *q);
+/* *out = q->w */
 QX_API int qx_Quaternion_getScalar(double *out, const qx_Quaternion *q);
+/* (-x, -y, -z, w) */
 QX_API int qx_Quaternion_getConjugate(qx_Quaternion *out, const qx_Quaternion *q);
 /* The conjugate: the inverse of a unit quaternion. */
 QX_API int qx_Quaternion_getInverse(qx_Quaternion *out, const qx_Quaternion *q);
+/* *out = sqrt(x^2 + y^2 + z^2 + w^2) */
 QX_API int qx_Quaternion_magnitude(double *out, const qx_Quaternion *q);
 /* out may be q; a magnitude not above the tolerance gives 0. */
 QX_API int qx_Quaternion_normalize(qx_Quaternion *out, const qx_Quaternion *q);
@@ -59,20 +72,28 @@ QX_API int qx_Quaternion_fromVectors(qx_Quaternion *out, const qx_Vector *from,
 QX_API int qx_Quaternion_fromRotAxisAndAngle(qx_Quaternion *out, const qx_Vector *axis,
                                              double angle);
 
-/* New ray holding copies of both records; released with qx_Ray_destroy. */
 /* A new ray (plane) holding copies of the point and vector (normal), from
    qx_Malloc; null for a null argument or no memory.  Free with the family's
    destroy, which ignores null. */
 QX_API qx_Ray *qx_Ray_create(const qx_Point *point, const qx_Vector *vector);
+/* null ignored */
 QX_API void qx_Ray_destroy(qx_Ray *ray);
+/* copies both records in */
 QX_API int qx_Ray_set(qx_Ray *ray, const qx_Point *point, const qx_Vector *vector);
+/* *out = the ray's point */
 QX_API int qx_Ray_getPoint(qx_Point *out, const qx_Ray *ray);
+/* *out = the ray's direction */
 QX_API int qx_Ray_getVector(qx_Vector *out, const qx_Ray *ray);
 
+/* as qx_Ray_create; free with qx_Plane_destroy */
 QX_API qx_Plane *qx_Plane_create(const qx_Point *point, const qx_Vector *normal);
+/* null ignored */
 QX_API void qx_Plane_destroy(qx_Plane *plane);
+/* copies both records in */
 QX_API int qx_Plane_set(qx_Plane *plane, const qx_Point *point, const qx_Vector *normal);
+/* *out = the point on the plane */
 QX_API int qx_Plane_getPoint(qx_Point *out, const qx_Plane *plane);
+/* *out = the normal as stored (not normalized) */
 QX_API int qx_Plane_getOrthoVector(qx_Vector *out, const qx_Plane *plane);
 /* The ray counts as a whole line; 0 when it runs parallel to the plane. */
 QX_API int qx_Plane_intersectionWithRay(qx_Point *out, const qx_Plane *plane, const qx_Ray *ray);

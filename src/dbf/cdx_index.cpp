@@ -215,13 +215,14 @@ int remove_pair(Tag& tag, const unsigned char* key, uint32_t record, long curren
 
 }  // namespace
 
-int lock_index(Index& index) {
+int lock_index(Index& index, bool to_change) {
   if (index.lock_depth++ > 0 || !index.shared()) return 0;
   int rc = file_lock(index.file, kIndexLock, 1);
   if (rc != 0) {
     index.lock_depth = 0;
     return rc;
   }
+  if (!to_change) return 0;
   // Another process may have added pages meanwhile.
   int64_t length = file_length(index.file);
   if (length >= 0) index.end = static_cast<uint64_t>(length);

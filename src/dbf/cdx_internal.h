@@ -191,8 +191,9 @@ int build_tag(Tag& tag);
 // Writes a fresh file: directory header and root, then every tag.
 int write_file(Index& index);
 
-// Index locking on shared files.
-int lock_index(Index& index);
+// Index locking on shared files.  A lock taken to change the file also
+// learns where its end now is (another user may have added pages).
+int lock_index(Index& index, bool to_change = true);
 int unlock_index(Index& index);
 
 // The limit on the memory the builder's sort uses before it spills sorted

@@ -14,6 +14,28 @@ using namespace cdx;
 
 namespace {
 
+// Holds the index file's lock (on a shared file) while a read walks its
+// pages, so that no other user's change is seen half made.
+class ReadLock {
+ public:
+  explicit ReadLock(Tag& tag) : index_(*tag.index) {
+    rc_ = lock_index(index_, false);
+    locked_ = rc_ == 0;
+    if (rc_ == 0) rc_ = refresh(tag);
+  }
+  ~ReadLock() {
+    if (locked_) unlock_index(index_);
+  }
+  ReadLock(const ReadLock&) = delete;
+  ReadLock& operator=(const ReadLock&) = delete;
+  int rc() const { return rc_; }
+
+ private:
+  Index& index_;
+  int rc_ = 0;
+  bool locked_ = false;
+};
+
 // One entry on in the tag's own order.
 int forward(Tag& tag, Position* at) { return tag.descending ? prev_entry(tag, at) : next_entry(tag, at); }
 int backward(Tag& tag, Position* at) { return tag.descending ? next_entry(tag, at) : prev_entry(tag, at); }
@@ -82,8 +104,9 @@ int text_key(Tag& tag, const char* text, int length, std::vector<unsigned char>&
 int seek_key(Table* t, Tag& tag, const std::vector<unsigned char>& key, unsigned compared) {
   int rc = flush_record(t);
   if (rc == 0) rc = unlock_records(t);
-  if (rc == 0) rc = refresh(tag);
   if (rc != 0) return rc;
+  ReadLock lock(tag);
+  if (lock.rc() != 0) return lock.rc();
   Position at;
   if (!tag.descending) {
     rc = seek_first(tag, key.data(), compared, 0, &at);
@@ -108,8 +131,9 @@ int seek_key(Table* t, Tag& tag, const std::vector<unsigned char>& key, unsigned
 }
 
 int ordered_end(Tag& tag, bool last, long* rec_no) {
-  int rc = refresh(tag);
-  if (rc != 0) return rc;
+  ReadLock lock(tag);
+  if (lock.rc() != 0) return lock.rc();
+  int rc = 0;
   Position at;
   rc = last != tag.descending ? rightmost(tag, &at) : leftmost(tag, &at);
   if (rc != 0) return rc;
@@ -140,8 +164,9 @@ int Tag::last(Table&, long* rec_no) { return ordered_end(*this, true, rec_no); }
 int Tag::step(Table& t, long from, long count, long* to, bool* off_start) {
   *to = 0;
   *off_start = false;
-  int rc = refresh(*this);
-  if (rc != 0) return rc;
+  ReadLock lock(*this);
+  if (lock.rc() != 0) return lock.rc();
+  int rc = 0;
   Position at;
   bool exact = false;
   rc = locate(*this, t, from, &at, &exact);
@@ -196,8 +221,9 @@ int dbfSeekDouble(Table* t, double value) {
 int tagRecordsInRange(Table* t, Tag* tag, const KeyBound* low, const KeyBound* high, std::vector<long>* out) {
   if (!t || !tag || !out || in_error(t->engine)) return -1;
   if (!tag->usable) return report_error(t->engine, kErrInfo, "Invalid key type in index file", tag->name.c_str());
-  int rc = refresh(*tag);
-  if (rc != 0) return rc;
+  ReadLock lock(*tag);
+  if (lock.rc() != 0) return lock.rc();
+  int rc = 0;
   Position at;
   std::vector<unsigned char> key;
   unsigned compared = 0;

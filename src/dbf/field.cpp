@@ -38,10 +38,16 @@ int digits_value(const char* p, size_t n) {
   return v;
 }
 
-// `value` (0 or more, fewer than `n` digits) in exactly `n` digits.
+// "00" to "99", so that digits go out two at a time.
+constexpr char kDigitPairs[] =
+    "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546"
+    "4748495051525354555657585960616263646566676869707172737475767778798081828384858687888990919293"
+    "949596979899";
+
+// `value` (0 or more, fewer than `n` digits, `n` even) in exactly `n` digits.
 void put_digits(char* out, long value, int n) {
   auto v = static_cast<unsigned>(value);
-  for (int i = n - 1; i >= 0; --i, v /= 10) out[i] = static_cast<char>('0' + v % 10);
+  for (int i = n - 2; i >= 0; i -= 2, v /= 100) std::memcpy(out + i, kDigitPairs + 2 * (v % 100), 2);
 }
 
 // The blanks of the C locale, which atof and strtol skip.

@@ -201,7 +201,7 @@ int gather_keys(Tag& tag, KeySorter& sorter) {
 
 }  // namespace
 
-int build_tag(Tag& tag) {
+int build_tag(Tag& tag, bool keep_header) {
   Index& index = *tag.index;
   Engine* e = index.table->engine;
   const unsigned kl = tag.key_length;
@@ -210,12 +210,13 @@ int build_tag(Tag& tag) {
   if (rc == 0) rc = sorter.finish();
   if (rc != 0) return rc;
 
-  tag.header_offset = allocate_pages(index, 2);
+  if (!keep_header) tag.header_offset = allocate_pages(index, 2);
   tag.cache.clear();
   tag.cursor.valid = false;
   PageWriter out(index);
   Level leaves{kl, {}, {}, {}};
   LeafPacker packer(tag, out, leaves);
+  const uint32_t first_leaf = static_cast<uint32_t>(index.end - kPageSize);
   int unique = tag.uniqueness();
   std::vector<unsigned char> prev(kl);
   bool have_prev = false;
@@ -237,7 +238,7 @@ int build_tag(Tag& tag) {
   if (rc != 0) return rc;
   if (leaves.pages.empty()) {
     // An empty tag: its single leaf is the root.
-    tag.root = static_cast<uint32_t>(tag.header_offset + kHeaderSize);
+    tag.root = first_leaf;
   } else {
     rc = build_interior(tag, out, std::move(leaves), &tag.root);
     if (rc != 0) return rc;

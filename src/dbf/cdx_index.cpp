@@ -98,9 +98,13 @@ std::unique_ptr<Index> open_index(Table* t, const std::string& name) {
   index->table = t;
   index->name = name;
   if (file_open(e, index->file, name) != 0) return nullptr;
+  // Under the index lock another user's change is never seen half made.
+  if (lock_index(*index) != 0) return nullptr;
   int64_t length = file_length(index->file);
   index->end = length < 0 ? 0 : static_cast<uint64_t>(length);
-  if (open_trees(*index) != 0) return nullptr;
+  int rc = open_trees(*index);
+  unlock_index(*index);
+  if (rc != 0) return nullptr;
   return index;
 }
 
@@ -313,7 +317,17 @@ int Index::rebuild(Table& t) {
   (void)t;
   int rc = lock_index(*this);
   if (rc != 0) return rc;
-  rc = write_file(*this);
+  if (shared()) {
+    // Other users keep the tags' header offsets: each tag gets new pages at
+    // the end and keeps its header, whose raised counter tells them; the old
+    // pages stay behind unreachable.
+    for (size_t i = 0; rc == 0 && i < tags.size(); ++i) {
+      rc = refresh(*tags[i]);
+      if (rc == 0) rc = build_tag(*tags[i], true);
+    }
+  } else {
+    rc = write_file(*this);
+  }
   int u = unlock_index(*this);
   return rc != 0 ? rc : u;
 }

@@ -185,9 +185,10 @@ int record_key(Tag& tag, unsigned char* key, bool* in_filter);
 int image_key(Tag& tag, const char* image, unsigned char* key, bool* in_filter);
 
 // Builds the tag's tree from every record of the table, appending its
-// pages at the end of the file (tag header first); sets root and header.
-// 0, 20 (a duplicate met by a unique setting of 20) or an error.
-int build_tag(Tag& tag);
+// pages at the end of the file (a new tag header first, unless the tag
+// keeps the one it has); sets root and header.  0, 20 (a duplicate met by
+// a unique setting of 20) or an error.
+int build_tag(Tag& tag, bool keep_header = false);
 // Writes a fresh file: directory header and root, then every tag.
 int write_file(Index& index);
 

@@ -28,7 +28,8 @@ TEST(CdxShared, ACachedTagSeesAnotherUsersChangeThroughItsCounter) {
   installCompoundIndex();
   TempDir dir;
   std::string path = dir.file("t.dbf");
-  const TagInfo tags[] = {{"NAME", "NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  const TagInfo tags[] = {{"NAME", "NAME", nullptr, 0, 0}, {"QTY", "QTY", nullptr, 0, 0},
+                          {nullptr, nullptr, nullptr, 0, 0}};
   Engine a, b;
   a.quietErrors = b.quietErrors = 1;
   Table* first = dbfCreate(&a, path.c_str(), qxtest::sampleFields(), tags);
@@ -49,6 +50,17 @@ TEST(CdxShared, ACachedTagSeesAnotherUsersChangeThroughItsCounter) {
   tagSelect(second, tagFind(second, "NAME"));
   EXPECT_EQ(dbfSeek(second, "M99"), 0);
   EXPECT_EQ(dbfRecordNumber(second), 401);
+  // A pack keeps every tag header where it was, so the other user reads on.
+  ASSERT_EQ(dbfGo(first, 1), 0);
+  dbfDelete(first);
+  ASSERT_EQ(dbfPack(first), 0);
+  EXPECT_EQ(dbfSeek(second, "M99"), 0);
+  EXPECT_EQ(dbfRecordNumber(second), 400);
+  EXPECT_EQ(dbfSeek(second, "N0"), 2);
+  EXPECT_EQ(qxtest::fieldText(second, "NAME"), "N1");
+  tagSelect(second, tagFind(second, "QTY"));
+  EXPECT_EQ(dbfSeekDouble(second, 250), 0);
+  EXPECT_EQ(qxtest::fieldText(second, "NAME"), "N250");
   dbfClose(second);
   dbfClose(first);
 }

@@ -2,7 +2,6 @@
 // the engine's operations in one process-wide context.
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "dbf/cdx.h"
 #include "dbf/field.h"

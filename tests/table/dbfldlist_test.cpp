@@ -181,6 +181,46 @@ TEST(DbFldList, FieldDescriptionsNeedANameAndSevenCharacters) {
   EXPECT_EQ(std::u16string(name).size(), 255u);
 }
 
+// A model of the description rule written from its statement: the first
+// blank-separated word, then after blanks seven characters.
+bool model_accepts(const std::u16string& line, std::u16string* name, std::u16string* desc) {
+  size_t at = line.find_first_not_of(u' ');
+  if (at == std::u16string::npos) return false;
+  size_t end = line.find(u' ', at);
+  *name = line.substr(at, end == std::u16string::npos ? std::u16string::npos : end - at);
+  if (end == std::u16string::npos) return false;
+  size_t d = line.find_first_not_of(u' ', end);
+  if (d == std::u16string::npos) return false;
+  *desc = line.substr(d, 7);
+  return desc->size() == 7;
+}
+
+TEST(DbFldList, FieldDescriptionsAgreeWithAModelOnRandomLines) {
+  unsigned seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  const char16_t alphabet[] = u"  aZ09Nc\t,.\u00e9\u20ac";
+  for (int round = 0; round < 3000; ++round) {
+    std::u16string line;
+    size_t length = next() % 24;
+    for (size_t i = 0; i < length; ++i) line += alphabet[next() % (sizeof alphabet / 2 - 1)];
+    qx_wchar name[256];
+    qx_wchar type = 0;
+    int width = 0, decimals = 0;
+    std::u16string model_name, desc;
+    bool expected = model_accepts(line, &model_name, &desc);
+    ASSERT_EQ(qx_DbFldList_parseFldDesc(line.c_str(), name, &type, &width, &decimals),
+              expected ? 1 : 0)
+        << u8(line);
+    if (expected) {
+      for (auto& c : model_name) c = qx::port::wtoupper(c);
+      EXPECT_EQ(std::u16string(name), model_name);
+      EXPECT_EQ(type, qx::port::wtoupper(desc[0]));
+      EXPECT_EQ(width, qx::port::wtoi(desc.substr(1, 3).c_str()));
+      EXPECT_EQ(decimals, qx::port::wtoi(desc.substr(4, 3).c_str()));
+    }
+  }
+}
+
 TEST(DbFldList, TemplatesSkipWhatIsNoDescription) {
   qxtest::TempDir dir;
   qxtest::write_file(dir.file("pipe.tpl"),

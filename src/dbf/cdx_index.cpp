@@ -246,7 +246,7 @@ Index::~Index() {
   if (file.is_open()) file_close(file);
 }
 
-int Index::add_keys(Table& t, long rec_no) {
+int Index::add_keys(Table&, long rec_no) {
   int rc = lock_index(*this);
   if (rc != 0) return rc;
   std::vector<unsigned char> key(kMaxKeyLength);
@@ -269,12 +269,11 @@ int Index::add_keys(Table& t, long rec_no) {
       }
     }
   }
-  (void)t;
   int u = unlock_index(*this);
   return rc != 0 ? rc : u;
 }
 
-int Index::remove_keys(Table& t, long rec_no) {
+int Index::remove_keys(Table&, long rec_no) {
   int rc = lock_index(*this);
   if (rc != 0) return rc;
   std::vector<unsigned char> key(kMaxKeyLength);
@@ -286,12 +285,11 @@ int Index::remove_keys(Table& t, long rec_no) {
     if (rc == 0 && in) rc = bump_version(*tp);
     if (rc != 0) break;
   }
-  (void)t;
   int u = unlock_index(*this);
   return rc != 0 ? rc : u;
 }
 
-int Index::change_keys(Table& t, long rec_no, const char* old_record) {
+int Index::change_keys(Table&, long rec_no, const char* old_record) {
   int rc = lock_index(*this);
   if (rc != 0) return rc;
   std::vector<unsigned char> old_key(kMaxKeyLength), new_key(kMaxKeyLength);
@@ -308,13 +306,11 @@ int Index::change_keys(Table& t, long rec_no, const char* old_record) {
     if (rc == 0) rc = bump_version(tag);
     if (rc != 0) break;
   }
-  (void)t;
   int u = unlock_index(*this);
   return rc != 0 ? rc : u;
 }
 
-int Index::rebuild(Table& t) {
-  (void)t;
+int Index::rebuild(Table&) {
   int rc = lock_index(*this);
   if (rc != 0) return rc;
   if (shared()) {

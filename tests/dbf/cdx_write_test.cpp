@@ -279,8 +279,22 @@ TEST_F(CdxWrite, UniqueSettingsMeetDuplicatesAsDocumented) {
   fldAssign(dbfFieldByName(t, "CODE"), "A");
   ASSERT_EQ(dbfAppend(t), 0);
   EXPECT_EQ(storedEntries(tagFind(t, "U")).size(), 2u);
-  (void)rng;
   dbfClose(t);
+
+  Table* u = dbfCreate(&engine, dir.file("once.dbf").c_str(), kFields, stop);
+  ASSERT_NE(u, nullptr);
+  for (const char* code : {"A", "B", "A"}) {
+    ASSERT_EQ(dbfAppendStart(u, 0), 0);
+    dbfBlank(u);
+    fldAssign(dbfFieldByName(u, "CODE"), code);
+    fillRandom(u, rng);
+    fldAssign(dbfFieldByName(u, "CODE"), code);
+    int rc = dbfAppend(u);
+    EXPECT_EQ(rc, code == std::string("A") && dbfRecordCount(u) == 2 ? kUnique : 0) << code;
+  }
+  EXPECT_EQ(dbfRecordCount(u), 2);
+  EXPECT_EQ(storedEntries(tagFind(u, "U2")).size(), 2u);
+  dbfClose(u);
 }
 
 TEST_F(CdxWrite, CreationRefusesBadDefinitionsAndWritesNothing) {

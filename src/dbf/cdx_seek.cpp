@@ -88,8 +88,8 @@ int text_key(Tag& tag, const char* text, int length, std::vector<unsigned char>&
   if (tag.key.type == 'C') {
     n = std::min<size_t>(n, tag.key_length);
     std::memcpy(key.data(), text, n);
-    *compared = static_cast<unsigned>(std::max<size_t>(n, 1));
-    if (n == 0) *compared = tag.key_length;
+    // An empty text is a prefix of every key: the first one is found.
+    *compared = static_cast<unsigned>(n);
     return 0;
   }
   double value = tag.key.type == 'D' ? static_cast<double>(date_to_day(std::string(text, n).append(8, ' ').c_str()))
@@ -147,7 +147,7 @@ int bound_key(Tag& tag, const KeyBound& b, std::vector<unsigned char>& key, unsi
   if (tag.key.type == 'C') {
     size_t n = std::min<size_t>(b.text ? static_cast<size_t>(std::max(b.length, 0)) : 0, tag.key_length);
     if (n) std::memcpy(key.data(), b.text, n);
-    *compared = n ? static_cast<unsigned>(n) : tag.key_length;
+    *compared = static_cast<unsigned>(n);
     return 0;
   }
   if (tag.key_length == kIntegerKeyLength) integer_key(static_cast<int32_t>(b.number), key.data());

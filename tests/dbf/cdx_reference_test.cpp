@@ -229,6 +229,8 @@ TEST_F(CdxReference, SeeksLandOnTheFirstRecordOfEachKeyInTheTagsOrder) {
   EXPECT_EQ(qxtest::fieldText(t, "NAME").rfind("SMITHERS, FRANKLIN", 0), std::string::npos);
   EXPECT_EQ(dbfSeek(t, "SM"), 0);
   EXPECT_EQ(qxtest::fieldText(t, "NAME").substr(0, 2), "SM");
+  EXPECT_EQ(dbfSeek(t, ""), 0);  // a prefix of every key: the first record of the tag
+  EXPECT_EQ(dbfRecordNumber(t), 12);
   tagSelect(t, tagFind(t, "NAMEDESC"));
   EXPECT_EQ(dbfSeek(t, "\x01"), kEof);
   tagSelect(t, nullptr);

@@ -139,10 +139,9 @@ TEST_F(IndexSeam, CloseAfterAUniqueKeyErrorDropsTheRefusedRecord) {
   engine.quietErrors = 1;
   EXPECT_EQ(qx_d4write(t, 1), kErrUnique);
   engine.lastError = kErrUnique;  // as the unique tag reports it
-  size_t asked = index->log.size();
-  EXPECT_EQ(dbfClose(t), 0);
+  index->refuse = 0;              // a retried write would now pass, and show
+  EXPECT_EQ(dbfClose(t), 0);      // (the index is gone after close)
   EXPECT_EQ(engine.lastError, kErrUnique);
-  EXPECT_EQ(index->log.size(), asked);
   EXPECT_EQ(read_file(dir.file("t.dbf")).substr(162, 5), "alpha");
 }
 

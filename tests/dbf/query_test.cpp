@@ -229,7 +229,8 @@ class QueryMaker {
   std::string date() {
     if (rng_() % 10 == 0) return "STOD('')";
     char text[32];
-    std::snprintf(text, sizeof text, "STOD('2020%02u%02u')", 1 + rng_() % 2, 1 + rng_() % 28);
+    std::snprintf(text, sizeof text, "STOD('2020%02u%02u')", static_cast<unsigned>(1 + rng_() % 2),
+                  static_cast<unsigned>(1 + rng_() % 28));
     return text;
   }
   std::mt19937 rng_;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 
+#include "dbf/error.h"
 #include "dbf_support.h"
 
 using namespace qx::dbf;
@@ -245,14 +246,16 @@ TEST(LaterTables, BinaryFieldsAndMemoPointersRead) {
   EXPECT_EQ(fldInt(dbfFieldByName(t, "ID")), 70000);
   ASSERT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), text), 0);
   EXPECT_EQ(text, "");
-  // A memo stored here gets a binary block number too.
+  // The engine cannot store binary values yet: a change is refused when it
+  // would be written, and both files stay as they were.
+  e.quietErrors = 1;
   ASSERT_EQ(fldAssignMemo(dbfFieldByName(t, "NOTE"), "new"), 0);
-  ASSERT_EQ(dbfTop(t), 0);
-  ASSERT_EQ(dbfSkip(t, 1), 0);
-  EXPECT_EQ(memo_block_of(dbfFieldByName(t, "NOTE")), 9);
-  ASSERT_EQ(fldMemoText(dbfFieldByName(t, "NOTE"), text), 0);
-  EXPECT_EQ(text, "new");
-  dbfClose(t);
+  EXPECT_EQ(dbfTop(t), kErrNoWriteSupport);
+  dbfAbandonChanges(t);
+  e.lastError = 0;
+  EXPECT_EQ(dbfClose(t), 0);
+  EXPECT_EQ(qxtest::read_file(dir.file("later.dbf")), file);
+  EXPECT_EQ(qxtest::read_file(dir.file("later.fpt")), memo);
 }
 
 }  // namespace

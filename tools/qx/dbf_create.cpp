@@ -149,17 +149,18 @@ int run_create(const Args& args) {
   qx::port::FileStatus status;
   if (!qx::port::stat_path(qx::port::from_utf8(folder), &status) || !status.is_directory)
     return refuse(args[1], "no such folder: " + folder);
-  std::string target = from_table(with_extension(to_table(args[1]), "dbf"));
+  // File names are UTF-8 for the engine, as for the system.
+  std::string target = with_extension(args[1], "dbf");
   if (qx::port::stat_path(qx::port::from_utf8(target), nullptr))
     return refuse(target, "already exists; it is not replaced");
 
   QuietEngine q;
-  Table* t = dbfCreate(&q.engine, to_table(args[1]).c_str(), fields.data(), nullptr);
+  Table* t = dbfCreate(&q.engine, args[1].c_str(), fields.data(), nullptr);
   if (!t) {
     if (q.engine.lastError == kErrCreate) return refuse(target, "cannot create the file");
     return dbf_failure(q.engine, args[1], "create");
   }
-  std::printf("created %s: %d fields, record length %u\n", from_table(dbfName(t)).c_str(),
+  std::printf("created %s: %d fields, record length %u\n", dbfName(t),
               dbfFieldCount(t), dbfHeader(t).record_length);
   return dbfClose(t) == 0 ? kExitOk : kExitFailure;
 }

@@ -240,11 +240,11 @@ int run_pack(const Args& given) {
 int run_delete(const Args& args) { return run_mark(args, true); }
 int run_recall(const Args& args) { return run_mark(args, false); }
 
-const DbfSubcommand kAppend("append", "append FILE VALUE...      one value per field, in field order",
+const DbfSubcommand kAppend("append", "append FILE VALUE... [--wait S]   one value per field, in field order",
                             run_append);
-const DbfSubcommand kDelete("delete", "delete FILE RECNO         mark a record deleted", run_delete);
-const DbfSubcommand kRecall("recall", "recall FILE RECNO         take the mark away", run_recall);
-const DbfSubcommand kPack("pack", "pack FILE                 remove the deleted records", run_pack);
+const DbfSubcommand kDelete("delete", "delete FILE RECNO [--wait S]   mark a record deleted", run_delete);
+const DbfSubcommand kRecall("recall", "recall FILE RECNO [--wait S]   take the mark away", run_recall);
+const DbfSubcommand kPack("pack", "pack FILE [--wait S]      remove the deleted records", run_pack);
 
 }  // namespace
 

@@ -126,6 +126,8 @@ class Index : public IndexFile {
   int lock_all() override;
   int unlock_all() override;
   int close() override;
+  // Pack's journal saves this file before rebuild() rewrites it.
+  File* journal_file() override { return &file; }
 };
 
 namespace cdx {

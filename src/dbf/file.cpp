@@ -240,15 +240,16 @@ int64_t file_read_quiet(File& file, uint64_t offset, void* buffer, size_t size) 
   bool inside = offset >= a.offset && offset - a.offset <= a.size &&
                 size <= a.size - (offset - a.offset);
   if (!inside) {
-    if (settle(file, offset, kReadAheadSize) != 0) return -1;
-    a.data.resize(kReadAheadSize);
-    int64_t n = file.handle.read_at(offset, a.data.data(), a.data.size());
+    size_t window = offset == a.last_end ? kReadAheadSize : size;
+    if (settle(file, offset, window) != 0) return -1;
+    a.data.resize(std::max(a.data.size(), window));
+    int64_t n = file.handle.read_at(offset, a.data.data(), window);
     // Where the system's file ends short of held-back bytes further on, the
     // gap between is part of the file too: they go out and the read is made
     // again.
-    if (n >= 0 && static_cast<size_t>(n) < a.data.size() && !file.behind.runs.empty()) {
+    if (n >= 0 && static_cast<size_t>(n) < window && !file.behind.runs.empty()) {
       if (file_flush(file) != 0) return -1;
-      n = file.handle.read_at(offset, a.data.data(), a.data.size());
+      n = file.handle.read_at(offset, a.data.data(), window);
     }
     if (n < 0) {
       a.size = 0;
@@ -260,6 +261,7 @@ int64_t file_read_quiet(File& file, uint64_t offset, void* buffer, size_t size) 
   size_t from = static_cast<size_t>(offset - a.offset);
   size_t n = std::min(size, a.size - from);
   std::memcpy(buffer, a.data.data() + from, n);
+  a.last_end = offset + n;
   return static_cast<int64_t>(n);
 }
 

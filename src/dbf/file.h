@@ -22,6 +22,10 @@ struct ReadAhead {
   std::vector<char> data;
   uint64_t offset = 0;
   size_t size = 0;
+  // Where the last read ended: a read that starts there is part of a
+  // sequential run and reads ahead; any other read takes only its bytes, so
+  // random access (seeks, walks in key order) does not pay for a window.
+  uint64_t last_end = 0;
 };
 
 // Writes held back from a file that this handle has to itself: runs of

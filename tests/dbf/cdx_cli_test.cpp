@@ -8,29 +8,15 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli_support.h"
 #include "test_support.h"
 
 using qxtest::TempDir;
+using qxtest::ToolRun;
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;  // standard output and standard error together
-};
-
-ToolRun qx(const std::string& args) {
-  std::string cmd = std::string("'") + QX_TOOL_PATH + "' dbf " + args + " 2>&1";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  ToolRun r{-1, {}};
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int status = ::pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+ToolRun qx(const std::string& args) { return qxtest::qx_dbf(args); }
 
 std::string firstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
 

@@ -1,0 +1,34 @@
+// Running the qx program's table commands from a test: `qx dbf ARGS` in a
+// shell, with what it printed on both streams and its exit status.
+#ifndef QX_TESTS_DBF_CLI_SUPPORT_H
+#define QX_TESTS_DBF_CLI_SUPPORT_H
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+namespace qxtest {
+
+struct ToolRun {
+  int status;
+  std::string out;  // standard output and standard error together
+};
+
+// `args` is shell text: quote file names that may hold blanks.
+inline ToolRun qx_dbf(const std::string& args) {
+  std::string cmd = std::string("'") + QX_TOOL_PATH + "' dbf " + args + " 2>&1";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  ToolRun r{-1, {}};
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int status = ::pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+}  // namespace qxtest
+
+#endif  // QX_TESTS_DBF_CLI_SUPPORT_H

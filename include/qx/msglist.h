@@ -15,6 +15,7 @@ QX_EXTERN_C_BEGIN
 
 #define QX_MSGNODE_NAME_LEN 16 /* names and keys are cut to this */
 #define QX_MSG_FIND_LEN 256
+#define QX_MSG_VALUE_LEN 512 /* the message table's value buffer */
 
 typedef struct qx_MsgNode {
   qx_wchar name[QX_MSGNODE_NAME_LEN + 1]; /* the caller's handle of the text */
@@ -81,6 +82,23 @@ QX_API qx_MsgKeyWordListNode *qx_MsgKeyWordListNode_create(const qx_wchar *word,
                                                          const qx_wchar *translation);
 /* 1, or 0 for a null node. */
 QX_API int qx_MsgKeyWordListNode_destroy(qx_MsgKeyWordListNode *node);
+
+/* --- message tables -------------------------------------------------------- */
+
+/* Opens the message table "<first>_<second>.dbf" (character fields MSG_NO,
+   the number, and MSG_NAME, the text) from the first place that has it:
+   the network directory's "language" folder, then the file's temporary,
+   local and network name.  Its index (same path, extension .cdx) is opened,
+   or made on MSG_NO (unique) when missing.  1 with both ids set; 0 when no
+   place has the table (the table id holds -1), or when the index can
+   neither be opened nor made (the table is closed again, both ids -1). */
+QX_API int qx_Msg_openDb(const qx_wchar *first, const qx_wchar *second, int *table, int *index);
+/* The text of message `number` (padded to the width of MSG_NO to be found)
+   without trailing blanks, or null when no record has that number.  Library
+   buffer of 512 characters. */
+QX_API qx_wchar *qx_Msg_getVal(int table, int index, const qx_wchar *number);
+/* Closes the table and its index.  Always 1. */
+QX_API int qx_Msg_closeDb(int table);
 
 QX_EXTERN_C_END
 

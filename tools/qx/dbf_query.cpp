@@ -10,17 +10,16 @@
 #include "dbf/cdx.h"
 #include "dbf/error.h"
 #include "dbf/expr.h"
+#include "dbf/null_marks.h"
 #include "dbf/relation.h"
 #include "dbf_command.h"
+#include "dbf_listing.h"
 
 namespace qxtool {
 
 namespace {
 
 using namespace qx::dbf;
-
-constexpr size_t kMemoColumn = 12;
-constexpr size_t kDateColumn = 10;  // YYYY-MM-DD
 
 struct QueryRequest {
   std::string file;
@@ -41,79 +40,6 @@ int parse_query_args(const Args& args, QueryRequest* request) {
   if (request->file.empty() || request->expression.empty())
     return dbf_usage("query takes a FILE and an EXPR");
   return 0;
-}
-
-// Characters a UTF-8 text takes on the terminal (one per code point).
-size_t shown_width(const std::string& utf8) {
-  return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
-std::string without_trailing_blanks(std::string text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
-bool is_binary_number(const Field* f) {
-  return (fldStoredType(f) == 'I' && fldWidth(f) == 4) || (fldStoredType(f) == 'Y' && fldWidth(f) == 8);
-}
-
-size_t column_width(Field* f) {
-  size_t width = fldIsMemo(f) ? kMemoColumn : static_cast<size_t>(fldWidth(f));
-  if (is_binary_number(f)) width = fldStoredType(f) == 'I' ? 11 : 20;
-  if (fldStoredType(f) == 'D') width = kDateColumn;
-  return std::max(width, shown_width(from_table(fldName(f))));
-}
-
-// The value as the listing shows it: dates as YYYY-MM-DD, memo fields by
-// the size of their contents, control codes as dots, no trailing blanks.
-std::string shown_value(Field* f) {
-  char text[48];
-  if (is_binary_number(f)) {
-    if (fldStoredType(f) == 'I') std::snprintf(text, sizeof text, "%d", fldInt(f));
-    else std::snprintf(text, sizeof text, "%.4f", fldDouble(f));
-    return text;
-  }
-  if (fldIsMemo(f)) {
-    std::string memo;
-    if (fldMemoText(f, memo) != 0) return "(unreadable)";
-    if (memo.empty()) return "";
-    std::string shown = "(";  // piece by piece: "(" + text makes gcc 12 warn (-Wrestrict)
-    shown += std::to_string(memo.size());
-    return shown + " bytes)";
-  }
-  std::string raw = field_text(f);
-  if (fldStoredType(f) == 'D' && raw.size() == 8 && raw != "        ")
-    return raw.substr(0, 4) + "-" + raw.substr(4, 2) + "-" + raw.substr(6, 2);
-  for (char& c : raw)
-    if (static_cast<unsigned char>(c) < 0x20) c = '.';
-  return without_trailing_blanks(from_table(raw));
-}
-
-std::string padded(std::string text, size_t width) {
-  text.append(width - std::min(width, shown_width(text)), ' ');
-  return text;
-}
-
-void print_head(Table* t) {
-  std::string head = "  recno   ";
-  for (int i = 1; i <= dbfFieldCount(t); ++i) {
-    Field* f = dbfFieldByNumber(t, i);
-    head += padded(from_table(fldName(f)), column_width(f)) + " ";
-  }
-  std::printf("%s\n", without_trailing_blanks(head).c_str());
-}
-
-void print_record(Table* t) {
-  std::string line = std::to_string(dbfRecordNumber(t));
-  line.insert(0, line.size() < 7 ? 7 - line.size() : 0, ' ');
-  line += dbfDeleted(t) ? " * " : "   ";
-  for (int i = 1; i <= dbfFieldCount(t); ++i) {
-    Field* f = dbfFieldByNumber(t, i);
-    line += padded(shown_value(f), column_width(f)) + " ";
-  }
-  std::printf("%s\n", without_trailing_blanks(line).c_str());
 }
 
 bool is_expression_error(int code) { return (code <= -400 && code >= -500) || code == kErrResult; }
@@ -160,9 +86,11 @@ int run_query(const Args& args) {
     relFree(r, 1);
     return expression_failure(e, request);
   }
-  print_head(t);
+  std::vector<int> null_bits = nullBits(t);
+  std::vector<Column> columns = listing_columns(t, null_bits);
+  std::printf("%s\n", listing_head(columns).c_str());
   long shown = 0;
-  for (; rc == 0; rc = relSkip(r, 1), ++shown) print_record(t);
+  for (; rc == 0; rc = relSkip(r, 1), ++shown) print_record(t, columns, null_bits, false);
   if (rc != kEof) {
     relFree(r, 0);
     int status = dbf_failure(e, request.file, "query");

@@ -26,6 +26,8 @@
 #include "qx/lnklist.h"
 #include "qx/str.h"
 #include "qx/point.h"
+#include "qx/rotation.h"
+#include "qx/strlist.h"
 
 QX_EXTERN_C_BEGIN
 
@@ -233,6 +235,61 @@ QX_API qx_wchar *qx_FldNode_getFldValue(const qx_FldNode *node);
 /* Sets a number from its text, or writes text over the stored text in
    place, cut to the stored text's length.  Other types are left alone. */
 QX_API void qx_FldNode_updateFldValue(qx_FldNode *node, const qx_wchar *text);
+
+/* --- whole-list operations ------------------------------------------------
+   Each walks a list with its cursor and leaves it past the end.  New lists
+   belong to the caller (qx_FldList_destroy); the source lists are only
+   read, never taken over.  Appends that run out of memory are not reported:
+   the field is missing and the result is still 1. */
+/* A deep copy (nested lists copied, a string list becomes an Unknown
+   field); an empty list for null; null only when no list can be made. */
+QX_API qx_FldList *qx_FldList_copy(qx_FldList *list);
+/* Appends copies of src's fields to dst, duplicate names kept: 1, or 0
+   when either is null. */
+QX_API int qx_FldList_concatenate(qx_FldList *dst, qx_FldList *src);
+/* As concatenate, but a field whose name dst has replaces dst's first field
+   of that name in place (with the modXxx rules). */
+QX_API int qx_FldList_combine(qx_FldList *dst, qx_FldList *src);
+/* Stores src's field srcName in dst as dstName (replaced or appended): text
+   cut to 512 characters, a Handle becomes Char; 'S', 'U', 'V' copy nothing.
+   1 when the source field was found; 0 otherwise or for a null argument. */
+QX_API int qx_FldList_copyFld(qx_FldList *src, const qx_wchar *srcName, qx_FldList *dst,
+                              const qx_wchar *dstName);
+/* -2 when either is null; by type letter -1 or 1 when they differ; else
+   text compared exactly (-1, 0, 1), reals and points equal within 0.001
+   (points give 1 when apart), integers -1, 0, 1; 'S', 'U', 'V' 0. */
+QX_API int qx_FldList_compareNode(const qx_FldNode *a, const qx_FldNode *b);
+/* A copy of a's fields that differ from b's field of the same name, and
+   with includeMissing of those b lacks; null when there are none. */
+QX_API qx_FldList *qx_FldList_diff(qx_FldList *a, qx_FldList *b, int includeMissing);
+/* Rotates the 'D', 'M', 'O', 'P' fields whose letter is in `letters` and
+   adds the offset (x, y, z) to the positions 'M' and 'P'.  0 when the list
+   or letters is null or both offset and rotation are; else 1, or the last
+   failing step's result. */
+QX_API int qx_FldList_applyTransform(qx_FldList *list, const double *offset,
+                                     const qx_RotMatrix *rotation, const qx_wchar *letters);
+/* Char fields from name=value lines (INI entry rules; lines with an empty
+   name or value skipped), cursor on the first; null when none gave a pair. */
+QX_API qx_FldList *qx_FldList_fromEnvList(qx_StrList *strings);
+/* A table field list (qx/dbfldlist.h, a linked list of qx_DbFldNode) as
+   typed values: 'N' with decimals a Real (a ',' read as the point), 'N'
+   without an Int, any other type Char; unnamed fields skipped. */
+QX_API qx_FldList *qx_FldList_fromDbFldList(struct qx_LnkList *tableFields);
+
+/* --- printing --------------------------------------------------------------
+   One line per named field: at level 0 the name "%-16s ", deeper 17 blanks
+   and 3 more per level below 1; then "C:text", "I:%d", "L:%ld", "N:%f",
+   "P:%.3f %.3f %.3f" or "<undefined>"; a 'V' field ends its line and its
+   list follows one level deeper.  A text field without text gives no value
+   and no line end.  printList is level 0, to standard output in UTF-8. */
+QX_API void qx_FldList_printList(qx_FldList *list);
+QX_API void qx_FldList_printLevelList(qx_FldList *list, int level);
+/* The same lines without line ends (cut to 259 characters), each through
+   qx_Diag_putOutputMsg when the diagnostics level is at least diagLevel and
+   the condition shares a bit with mask; a text field without text gives no
+   line. */
+QX_API void qx_FldList_printListDiag(qx_FldList *list, int diagLevel, int mask);
+QX_API void qx_FldList_printLevelListDiag(qx_FldList *list, int level, int diagLevel, int mask);
 
 QX_EXTERN_C_END
 

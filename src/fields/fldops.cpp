@@ -10,6 +10,7 @@
 #include "port/wstr.h"
 #include "qx/fldlist.h"
 #include "qx/lnklist.h"
+#include "qx/memory.h"
 #include "qx/point.h"
 #include "qx/rotation.h"
 #include "qx/strlist.h"
@@ -231,7 +232,9 @@ qx_FldList* qx_FldList_fromEnvList(qx_StrList* strings) {
   if (!strings) return nullptr;
   qx_FldList* list = nullptr;
   for (qx_StrList_start(strings); !qx_StrList_eol(strings); qx_StrList_next(strings)) {
-    std::u16string line = qx::port::wstring_of(qx_StrList_getCurrPtr(strings));
+    qx_wchar* copy = qx_StrList_getCurrPtr(strings);  // a copy of its own, freed here
+    std::u16string line = qx::port::wstring_of(copy);
+    qx_Free(copy);
     qx::app::IniEntryText entry = qx::app::ini_split_entry(line);
     std::u16string name(entry.name);
     std::u16string value(qx::app::trim_blanks(entry.value));

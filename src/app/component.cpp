@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "app/collections.h"
 #include "app/file_service_internal.h"
 #include "app/ini_service.h"
 #include "app/interfaces.h"
@@ -78,6 +79,7 @@ HRESULT create_application_object(REFIID iid, void** out) {
 void register_builtin_component() {
   if (!CoGetRegisteredClass(CLSID_ApplicationObject))
     CoRegisterClass(CLSID_ApplicationObject, create_application_object);
+  register_collections();
 }
 
 }  // namespace qx::app

@@ -27,7 +27,7 @@ PUBLIC = {
     "fname.h": "fs", "file.h": "fs",
     "ini.h": "config", "env.h": "config", "sys.h": "config", "global.h": "config",
     "dbf.h": "dbf",
-    "db.h": "table", "dbfldlist.h": "table",
+    "db.h": "table", "dbfldlist.h": "table", "convert.h": "table",
     "msglist.h": "msglist",
     "qx.h": "tools",
 }

@@ -22,6 +22,7 @@
 #include "qx/dbf.h"
 #include "qx/dbfldlist.h"
 #include "qx/db.h"
+#include "qx/convert.h"
 
 #include "qx/ini.h"
 #include "qx/env.h"

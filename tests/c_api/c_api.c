@@ -104,6 +104,20 @@ int main(void) {
   remove("c_api_parts.cdx");
   CHECK(qx_Cnv_rtod(qx_Cnv_dtor(90.0)) == 90.0);
 
+  /* A record through the field-list collection and back. */
+  qx_DbFldList *out_rec = qx_DbFldList_create(QX_T("CODE"), QX_T("P-9"), NULL);
+  qx_QVFldList *collection = NULL;
+  qx_ConvertDBFldListToQVFldList(out_rec, &collection);
+  CHECK(collection != NULL);
+  qx_DbFldList *in_rec = NULL;
+  qx_ConvertQVFldListToDBFldList(collection, &in_rec);
+  CHECK(in_rec != NULL && same_text(qx_DbFldList_getFldVal(in_rec, QX_T("CODE")), QX_T("P-9")));
+  qx_DbFldList_destroy(in_rec);
+  qx_DbFldList_destroy(out_rec);
+  CHECK(qx_VarsList_InsertAtEnd(NULL, QX_T("A"), QX_T("1")) == 0);
+  CHECK(qx_VarsList_Reset(NULL) == 1);
+  CoUninitialize();
+
   if (failures) return 1;
   printf("1 passed, 0 failed\n");
   return 0;

@@ -12,12 +12,11 @@ namespace qxtest {
 
 struct ToolRun {
   int status;
-  std::string out;  // standard output and standard error together
+  std::string out;  // standard output (and standard error, when asked)
 };
 
-// `args` is shell text: quote file names that may hold blanks.
-inline ToolRun qx_dbf(const std::string& args) {
-  std::string cmd = std::string("'") + QX_TOOL_PATH + "' dbf " + args + " 2>&1";
+// Runs a shell command and collects what it prints on standard output.
+inline ToolRun run_shell(const std::string& cmd) {
   FILE* p = ::popen(cmd.c_str(), "r");
   ToolRun r{-1, {}};
   if (!p) return r;
@@ -27,6 +26,13 @@ inline ToolRun qx_dbf(const std::string& args) {
   int status = ::pclose(p);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
+}
+
+// `qx dbf ARGS`; `args` is shell text: quote file names that may hold
+// blanks.  Standard error goes with standard output unless left out.
+inline ToolRun qx_dbf(const std::string& args, bool with_errors = true) {
+  return run_shell(std::string("'") + QX_TOOL_PATH + "' dbf " + args +
+                   (with_errors ? " 2>&1" : " 2>/dev/null"));
 }
 
 }  // namespace qxtest

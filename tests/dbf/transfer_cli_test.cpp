@@ -8,32 +8,18 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli_support.h"
 #include "test_support.h"
 
 using qxtest::TempDir;
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;  // standard output, with standard error when asked
-};
+using qxtest::run_shell;
+using qxtest::ToolRun;
 
-ToolRun run(const std::string& cmd) {
-  FILE* p = ::popen(cmd.c_str(), "r");
-  ToolRun r{-1, {}};
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int status = ::pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-ToolRun qx(const std::string& args, bool with_errors = true) {
-  return run(std::string("'") + QX_TOOL_PATH + "' dbf " + args + (with_errors ? " 2>&1" : " 2>/dev/null"));
-}
+ToolRun run(const std::string& cmd) { return run_shell(cmd); }
+ToolRun qx(const std::string& args, bool with_errors = true) { return qxtest::qx_dbf(args, with_errors); }
 
 constexpr char kFields[] = " NAME:C:14 QTY:N:9:2 DUE:D OK:L NOTE:M";
 

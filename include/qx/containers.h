@@ -51,6 +51,8 @@ QX_API void *qx_Stack_pop(qx_Stack *stack);
 QX_API int qx_Stack_empty(const qx_Stack *stack);
 QX_API int qx_Stack_destroy(qx_Stack *stack, qx_ReleaseFn release);
 
+/* The same for a queue, which pushes at the back and pops from the front
+   (first in, first out); length is its number of elements (0 for null). */
 QX_API qx_Queue *qx_Queue_create(void);
 QX_API int qx_Queue_push(qx_Queue *queue, void *data);
 QX_API void *qx_Queue_pop(qx_Queue *queue);

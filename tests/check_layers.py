@@ -12,7 +12,7 @@ import re
 import sys
 
 # Bottom up.  A folder may include itself and every folder before it.
-LAYERS = ["port", "app", "core", "containers", "geometry", "fields", "fs", "config",
+LAYERS = ["port", "core", "app", "containers", "geometry", "fields", "fs", "config",
           "dbf", "table", "msglist", "tools"]
 
 # The public C headers, by the layer that implements them.

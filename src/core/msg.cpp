@@ -5,8 +5,8 @@
 // returned with its escapes decoded and its layout applied.
 #include "qx/msg.h"
 
-#include "app/holder.h"
 #include "core/msg_internal.h"
+#include "core/translation.h"
 #include "qx/env.h"
 #include "port/alert.h"
 #include "port/com.h"
@@ -70,7 +70,7 @@ bool decide_translation() {
     g_state.translation_off = true;
     return false;
   }
-  if (!qx::app::translator()) {
+  if (!qx::core::has_translator()) {
     g_state.translation_off = true;
     qx::port::alert(kTranslatorCaption, kTranslatorText,
                     qx::port::kAlertOk | qx::port::kAlertIconWarning);
@@ -83,18 +83,11 @@ qx_wchar* lookup(const qx_wchar* text, const qx_wchar* key, int code) {
   if (!text) text = u"";
   if (g_state.translation_off) return return_default(text, code);
   if (g_state.first_use && !decide_translation()) return return_default(text, code);
-  qx::ComPtr<qx::app::ITranslator> translator = qx::app::translator();
-  if (!translator) return return_default(text, code);
-
-  qx::port::Bstr in_text(text), in_key(key ? key : u"");
-  int16_t layout = static_cast<int16_t>(code == 0 ? 0 : code - 1);
-  BSTR result = nullptr;
-  BSTR text_arg = in_text.get(), key_arg = in_key.get();
-  HRESULT hr = translator->Translate(&text_arg, &key_arg, &layout, &result);
-  qx::port::Bstr owned(qx::port::Bstr::attach(result));
-  if (FAILED(hr)) throw qx::port::ComError(hr, translator.get());
-  if (owned.length() == 0) return return_default(text, code);
-  qx::port::wcopy(g_result, QX_MSG_RESULT_LEN + 1, owned.get());
+  if (!qx::core::has_translator()) return return_default(text, code);
+  std::u16string translated =
+      qx::core::translate(text, key, static_cast<int16_t>(code == 0 ? 0 : code - 1));
+  if (translated.empty()) return return_default(text, code);
+  qx::port::wcopy(g_result, QX_MSG_RESULT_LEN + 1, translated.c_str());
   return g_result;
 }
 

@@ -168,7 +168,7 @@ int file_open(Engine* e, File& file, const std::string& name) {
   std::string path = native_name(name);
   port::WinFile h;
   if (!port::file_exists(path) || port::is_file(path))
-    h = port::WinFile::open(path, access_of(e), share_of(e), port::Disposition::kOpenExisting);
+    h = port::WinFile::create_file(path, access_of(e), share_of(e), port::Disposition::kOpenExisting);
   if (!h.is_open()) {
     if (!e->reportOpenFailure) {
       e->lastError = kNoOpen;
@@ -185,7 +185,7 @@ int file_create(Engine* e, File& file, const std::string& name) {
   auto disposition =
       e->refuseOverwrite ? port::Disposition::kCreateNew : port::Disposition::kCreateAlways;
   // A file is always created for writing, whatever readOnlyAccess says.
-  port::WinFile h = port::WinFile::open(native_name(name),
+  port::WinFile h = port::WinFile::create_file(native_name(name),
                                         port::kGenericRead | port::kGenericWrite, share_of(e),
                                         disposition);
   if (!h.is_open()) {
@@ -208,7 +208,7 @@ int file_temp(Engine* e, File& file) {
     wait_for_next_second();
     std::string name = "TEMP" + fixed_width(static_cast<long>(port::clock_seconds() % 10000), -4) +
                        ".TMP";
-    port::WinFile h = port::WinFile::open(native_name(name),
+    port::WinFile h = port::WinFile::create_file(native_name(name),
                                           port::kGenericRead | port::kGenericWrite, 0,
                                           port::Disposition::kCreateNew);
     if (h.is_open()) {

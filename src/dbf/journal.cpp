@@ -36,7 +36,7 @@ struct Entry {
 // `report`, a file that cannot be opened gives -1 and no error.
 int open_path(Engine* e, File& f, const std::string& path, bool create, bool report = true) {
   uint32_t share = e->exclusiveAccess ? 0u : port::kShareRead | port::kShareWrite;
-  port::WinFile h = port::WinFile::open(
+  port::WinFile h = port::WinFile::create_file(
       path, port::kGenericRead | port::kGenericWrite, create ? 0u : share,
       create ? port::Disposition::kCreateAlways : port::Disposition::kOpenExisting);
   if (!h.is_open() && !report) return -1;

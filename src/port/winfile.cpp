@@ -125,7 +125,7 @@ WinFile& WinFile::operator=(WinFile&& other) noexcept {
   return *this;
 }
 
-WinFile WinFile::open(const std::string& path, uint32_t access, uint32_t share,
+WinFile WinFile::create_file(const std::string& path, uint32_t access, uint32_t share,
                       Disposition disposition) {
   WinFile f;
   f.access_ = access;

@@ -65,7 +65,7 @@ class WinFile {
 
   // Opens or creates `path` (a POSIX path in UTF-8).  On failure the result
   // is not open and error() gives the Windows error number.
-  static WinFile open(const std::string& path, uint32_t access, uint32_t share,
+  static WinFile create_file(const std::string& path, uint32_t access, uint32_t share,
                       Disposition disposition);
 
   bool is_open() const { return fd_ >= 0; }

@@ -26,7 +26,7 @@ constexpr uint32_t kShareAll = kShareRead | kShareWrite;
 
 WinFile openFile(const std::string& path, uint32_t access, uint32_t share,
                  Disposition d = Disposition::kOpenExisting) {
-  return WinFile::open(path, access, share, d);
+  return WinFile::create_file(path, access, share, d);
 }
 
 // Runs `body` in a child process that signals through a pipe once it is

@@ -187,7 +187,7 @@ TEST_F(IndexSeam, ProductionIndexFlagAndHooks) {
   // A record lock of such a table stands below the append lock.
   ASSERT_EQ(qxtest::appendSample(again, "x", 1), 0);
   ASSERT_EQ(lock_record(again, 1), 0);
-  port::WinFile other = port::WinFile::open(dir.file("t.dbf"),
+  port::WinFile other = port::WinFile::create_file(dir.file("t.dbf"),
                                             port::kGenericRead | port::kGenericWrite,
                                             port::kShareRead | port::kShareWrite,
                                             port::Disposition::kOpenExisting);

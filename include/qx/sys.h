@@ -8,7 +8,7 @@
      local           "QVWS"                      the network directory
      temporary       "QVTMP"                     local + "qvtmp\"
        per session   "QVSES" (session only)      the first free number
-     specification   "QVSPECS"                   network + "specs"
+     pipe specs      "QVSPECS"                   network + "specs"
      binary          "QX_DEV_BIN_DIR", then "QX_BIN_DIR" (qx.ini only)
                                                  network + "bin"
      versioned       binary + "ACADVER" (session only)
@@ -48,7 +48,7 @@ QX_API qx_wchar *qx_Sys_getLocalName(qx_wchar *path, const qx_wchar *name);
 QX_API qx_wchar *qx_Sys_getTempDir(qx_wchar *dir, int perSession);
 /* `name` may be null. */
 QX_API qx_wchar *qx_Sys_getTempName(qx_wchar *path, const qx_wchar *name, int perSession);
-/* The specification directory, plus `sub` and a separator when `sub` is
+/* The pipe-specs directory (QVSPECS), plus `sub` and a separator when `sub` is
    neither null nor empty. */
 QX_API qx_wchar *qx_Sys_getSpecDir(qx_wchar *dir, const qx_wchar *sub);
 QX_API qx_wchar *qx_Sys_getSpecName(qx_wchar *path, const qx_wchar *sub, const qx_wchar *name);

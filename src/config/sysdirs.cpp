@@ -2,7 +2,7 @@
 // a variable looked up in the session and then in group "GENERAL" of qx.ini
 // (some in only one of them), with a default built from the network
 // directory; every result ends in a separator and is lower-cased.  Values
-// taken from qx.ini for the temporary and specification directories are
+// taken from qx.ini for the temporary and pipe-specs (QVSPECS) directories are
 // copied into the session, so a later change of qx.ini is not seen until
 // the session is reset.
 #include "qx/sys.h"

@@ -27,7 +27,7 @@ std::pair<std::string, std::string> parsed(const char16_t* line) {
 }
 
 TEST(IniLineRules, HeadersAndEntries) {
-  EXPECT_EQ(name_of(u"  [ Pipe Spec ]"), "Pipe Spec");
+  EXPECT_EQ(name_of(u"  [ Pipe Sizes ]"), "Pipe Sizes");
   EXPECT_EQ(name_of(u"[Open"), "Open") << "a missing ']' is accepted";
   EXPECT_EQ(name_of(u"x[Group]"), "no header");
   EXPECT_EQ(name_of(u"\t[a]b]"), "a") << "the name ends at the first ']'";

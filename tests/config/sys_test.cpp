@@ -75,7 +75,7 @@ TEST_F(SysTest, BinaryDirectoryReadsOnlyQxIni) {
   EXPECT_EQ(u8(qx_Sys_getBinDir(buf_)), "d:\\dev\\") << "the development override wins";
 }
 
-TEST_F(SysTest, SpecificationDirectoryIsCopiedIntoTheSession) {
+TEST_F(SysTest, SpecsDirectoryIsCopiedIntoTheSession) {
   qx_Env_setSes(u"QV", u"N:\\QV");
   EXPECT_EQ(u8(qx_Sys_getSpecDir(buf_, nullptr)), "n:\\qv\\specs\\");
   EXPECT_EQ(u8(qx_Env_getSes(u"QVSPECS")), "n:\\qv\\specs") << "the default, without separator";

@@ -96,7 +96,7 @@ int show_all() {
   show("temporary", temp, from("QVTMP", tmp_source, "default: local + qvtmp"));
 
   std::string specs = source_of(u"QVSPECS");
-  show("specification", qx_Sys_getSpecDir(dir, nullptr),
+  show("pipe specs", qx_Sys_getSpecDir(dir, nullptr),
        from("QVSPECS", specs, "default: network + specs"));
   std::string dev = source_of(u"QX_DEV_BIN_DIR", Stores::kIniOnly);
   std::string bin = dev.empty() ? from("QX_BIN_DIR", source_of(u"QX_BIN_DIR", Stores::kIniOnly),

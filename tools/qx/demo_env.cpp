@@ -62,7 +62,7 @@ int run(const std::string& work_dir) {
   line("network (QV from qx.ini)", qx_Sys_getNetDir(dir));
   line("local (defaults to network)", qx_Sys_getLocalDir(dir));
   line("binary name", qx_Sys_getBinName(dir, u"QX_HLP18AN.DLL"));
-  line("specification dir, sub PIPE", qx_Sys_getSpecDir(dir, u"PIPE"));
+  line("pipe-specs dir, sub PIPE", qx_Sys_getSpecDir(dir, u"PIPE"));
   line("per-session temporary directory", qx_Sys_getTempDir(dir, 1));
   line("  its number (QVSES)", qx_Env_getSes(u"QVSES"));
   std::printf("  %-34s %s\n", "  on this system", qx::port::native_path(dir).c_str());

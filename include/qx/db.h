@@ -53,9 +53,9 @@ QX_API int qx_Db_openDb(const qx_wchar *path);     /* table id, or -1 */
 /* readOnly 1 opens the data file for reading only.  Table id, or -1. */
 QX_API int qx_Db_openDbEx(const qx_wchar *path, int readOnly);
 /* A new table with the fields of `fields` (name, type, width, decimals of
-   each node).  A data file that exists is left as it is and the result is
-   -1, as for a null list or a table that could not be made; else the table
-   id. */
+   each node); the table id, or -1 for a null list or a table that could not
+   be made.  A data file that exists is replaced, unless another handle holds
+   it without sharing writes (then it is left whole and the result is -1). */
 QX_API int qx_Db_createDb(const qx_wchar *path, qx_DbFldList *fields);
 QX_API int qx_Db_closeDb(int id);         /* the engine's close result; 1 no table */
 /* Closes every table; the API stays usable.  The engine's result, or 1 when

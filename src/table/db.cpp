@@ -118,12 +118,10 @@ int qx_Db_createDb(const qx_wchar* path, qx_DbFldList* fields) {
     int count = 0;
     dbf::FieldInfo* infos = qx::table::field_descriptions(fields, &count);
     if (!infos) return nullptr;
-    // The context overwrites files (index files are rebuilt in place), but
-    // a data file that exists holds records nothing could rebuild: a
-    // create over it is refused rather than emptying it.
-    e->refuseOverwrite = 1;
+    // The context overwrites files: a table that exists is replaced, as
+    // programs that re-create their work tables expect.  A file another
+    // handle holds without sharing writes is refused, never emptied.
     dbf::Table* t = dbf::dbfCreate(e, name.c_str(), infos, nullptr);
-    e->refuseOverwrite = 0;
     qx_Db_freeFldInfo(infos, count);
     return t;
   });

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dbf/table.h"
 #include "port/alert.h"
 #include "port/wstr.h"
 #include "qx/db.h"
@@ -83,10 +84,24 @@ TEST_F(DbApi, TableIdsReuseTheLargestAfterItCloses) {
   EXPECT_EQ(qx_Db_openDb(dir_.wfile("missing.dbf").c_str()), -1);
   EXPECT_EQ(qx_Db_openDb(nullptr), -1);
   EXPECT_EQ(qx_Db_createDb(dir_.wfile("c.dbf").c_str(), nullptr), -1);
-  // Creating over a table that exists would lose its records: refused.
-  std::string before = qxtest::read_file(dir_.file("a.dbf"));
-  EXPECT_EQ(create_parts("a.dbf"), -1);
-  EXPECT_EQ(qxtest::read_file(dir_.file("a.dbf")), before);
+  // Creating over a table that exists replaces it (the context overwrites);
+  // one held exclusively elsewhere is left whole.
+  add_part(2, u"X", u"1", u"");
+  EXPECT_EQ(qx_Db_closeDb(2), 0);
+  {
+    qx::dbf::Engine holder;
+    holder.quietErrors = 1;
+    holder.exclusiveAccess = 1;
+    qx::dbf::Table* held = qx::dbf::dbfOpen(&holder, dir_.file("a.dbf").c_str());
+    ASSERT_NE(held, nullptr);
+    std::string before = qxtest::read_file(dir_.file("a.dbf"));
+    EXPECT_EQ(create_parts("a.dbf"), -1);
+    EXPECT_EQ(qxtest::read_file(dir_.file("a.dbf")), before);
+    qx::dbf::dbfClose(held);
+  }
+  int again = create_parts("a.dbf");
+  EXPECT_GE(again, 0);
+  EXPECT_EQ(qx_Db_getRecordCount(again), 0);
   EXPECT_EQ(qx_Db_rendx(), -1);
 }
 

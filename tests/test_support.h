@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "port/wstr.h"
+#include "qx/strlist.h"
 
 namespace qxtest {
 
@@ -48,6 +50,26 @@ inline std::string read_file(const std::string& path) {
 // UTF-8 view of a wide result, for readable assertions.
 inline std::string u8(const char16_t* s) { return qx::port::to_utf8(s); }
 inline std::string u8(const std::u16string& s) { return qx::port::to_utf8(s); }
+
+// The strings of a string list, each in brackets ("[a][b]"); the list stays.
+inline std::u16string bracketed(const qx_StrList* list) {
+  std::u16string out;
+  for (auto* n = list ? list->first : nullptr; n; n = n->next) {
+    out += u"[";
+    out += static_cast<qx_StrListNode*>(n->data)->str;
+    out += u"]";
+  }
+  return out;
+}
+
+// The strings of a string list in UTF-8, in order; the list is destroyed.
+inline std::vector<std::string> drain(qx_StrList* list) {
+  std::vector<std::string> out;
+  if (!list) return out;
+  for (auto* n = list->first; n; n = n->next) out.push_back(u8(static_cast<qx_StrListNode*>(n->data)->str));
+  qx_StrList_destroy(list);
+  return out;
+}
 
 // Sets an environment variable for the life of the object.
 class ScopedEnv {

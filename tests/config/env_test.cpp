@@ -10,7 +10,7 @@
 #include "qx/env.h"
 #include "qx/global.h"
 #include "qx/strlist.h"
-#include "test_support.h"
+#include "component_test.h"
 
 using qxtest::ScopedEnv;
 using qxtest::TempDir;
@@ -18,38 +18,12 @@ using qxtest::u8;
 
 namespace {
 
-std::vector<std::string> lines_of(qx_StrList* list) {
-  std::vector<std::string> out;
-  if (!list) return out;
-  for (qx_StrList_start(list); !qx_StrList_eol(list); qx_StrList_next(list))
-    out.push_back(u8(qx_StrList_getCurr(list)));
-  qx_StrList_destroy(list);
-  return out;
-}
+std::vector<std::string> lines_of(qx_StrList* list) { return qxtest::drain(list); }
 
 std::string or_null(const qx_wchar* s) { return s ? u8(s) : "(null)"; }
 
 // A configuration folder with its qx.ini, the application component on.
-class EnvTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    CoInitialize(nullptr);
-    qx_Global_destroyData();
-    qx_Env_resetSes();
-  }
-  void TearDown() override {
-    qx_Env_resetSes();
-    qx_Global_destroyData();
-    while (qx::port::com_initialized()) CoUninitialize();
-  }
-  void write_ini(const std::string& text) {
-    qxtest::write_file(cfg_.file("qx.ini"), text);
-    qx_Global_destroyData();  // the settings service reads the file afresh
-  }
-
-  TempDir cfg_;
-  ScopedEnv cfg_env_{"QX_CONFIG_DIR", cfg_.path()};
-};
+class EnvTest : public qxtest::SessionTest {};
 
 TEST_F(EnvTest, SessionVariablesMatchWithoutCaseAndKeepTheirPlace) {
   EXPECT_EQ(qx_Env_setSes(u"TEMPDIR", u"  c:\\tmp  "), 1);

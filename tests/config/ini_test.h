@@ -9,8 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/holder.h"
-#include "port/com.h"
+#include "component_test.h"
 #include "qx/fldlist.h"
 #include "qx/ini.h"
 #include "qx/strlist.h"
@@ -18,22 +17,7 @@
 
 namespace qxtest {
 
-class IniTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    qx::app::destroy_holder();
-    CoInitialize(nullptr);
-  }
-  void TearDown() override {
-    qx::app::destroy_holder();
-    while (qx::port::com_initialized()) CoUninitialize();
-  }
-
-  std::string file(const std::string& name) const { return dir_.file(name); }
-  std::u16string w(const std::string& name) const { return dir_.wfile(name); }
-
-  TempDir dir_;
-};
+class IniTest : public ComponentTest {};
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 

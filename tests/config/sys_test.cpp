@@ -13,7 +13,7 @@
 #include "qx/env.h"
 #include "qx/global.h"
 #include "qx/sys.h"
-#include "test_support.h"
+#include "component_test.h"
 
 using qxtest::ScopedEnv;
 using qxtest::TempDir;
@@ -26,27 +26,12 @@ std::string lower(std::string s) {
   return s;
 }
 
-class SysTest : public ::testing::Test {
+class SysTest : public qxtest::SessionTest {
  protected:
-  void SetUp() override {
-    CoInitialize(nullptr);
-    qx_Global_destroyData();
-    qx_Env_resetSes();
-  }
-  void TearDown() override {
-    qx_Env_resetSes();
-    qx_Global_destroyData();
-    while (qx::port::com_initialized()) CoUninitialize();
-  }
-  void write_ini(const std::string& text) {
-    qxtest::write_file(cfg_.file("qx.ini"), text);
-    qx_Global_destroyData();
-  }
   // The folder in the form the directory functions give it.
   std::string dir(const std::string& sub = "") const { return lower(root_.path() + "/" + sub); }
 
-  TempDir cfg_, root_;
-  ScopedEnv cfg_env_{"QX_CONFIG_DIR", cfg_.path()};
+  TempDir root_;
   qx_wchar buf_[QX_MAX_PATH];
 };
 

@@ -8,21 +8,14 @@
 #include <vector>
 
 #include "qx/memory.h"
+#include "test_support.h"
 #include "qx/strlist.h"
 
 namespace {
 
 using W = std::u16string;
 
-W lines_of(qx_StrList* list) {
-  W out;
-  for (auto* n = list ? list->first : nullptr; n; n = n->next) {
-    out += u"[";
-    out += static_cast<qx_StrListNode*>(n->data)->str;
-    out += u"]";
-  }
-  return out;
-}
+W lines_of(qx_StrList* list) { return qxtest::bracketed(list); }
 
 TEST(StrEdit, JustifyPadsOrCutsToTheWidth) {
   qx_wchar b[32];

@@ -7,20 +7,13 @@
 #include <string>
 
 #include "qx/memory.h"
+#include "test_support.h"
 
 namespace {
 
 using W = std::u16string;
 
-W joined(qx_StrList* list) {
-  W out;
-  for (auto* n = list ? list->first : nullptr; n; n = n->next) {
-    out += u"[";
-    out += static_cast<qx_StrListNode*>(n->data)->str;
-    out += u"]";
-  }
-  return out;
-}
+W joined(qx_StrList* list) { return qxtest::bracketed(list); }
 
 TEST(StrList, StringsAreCopiedInAndOut) {
   qx_wchar source[] = u"abc";

@@ -8,40 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/holder.h"
-#include "port/com.h"
+#include "component_test.h"
 #include "qx/strlist.h"
 #include "test_support.h"
 
 namespace qxtest {
 
-class FsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    qx::app::destroy_holder();
-    CoInitialize(nullptr);
-  }
-  void TearDown() override {
-    qx::app::destroy_holder();
-    while (qx::port::com_initialized()) CoUninitialize();
-  }
+class FsTest : public ComponentTest {};
 
-  // The native path of a name in the test folder, and its library form.
-  std::string file(const std::string& name) const { return dir_.file(name); }
-  std::u16string w(const std::string& name) const { return dir_.wfile(name); }
-
-  TempDir dir_;
-};
-
-// The strings of a string list, in order; the list is destroyed.
-inline std::vector<std::string> drain(qx_StrList* list) {
-  std::vector<std::string> out;
-  if (!list) return out;
-  for (qx_StrList_start(list); !qx_StrList_eol(list); qx_StrList_next(list))
-    out.push_back(u8(qx_StrList_getCurr(list)));
-  qx_StrList_destroy(list);
-  return out;
-}
 
 }  // namespace qxtest
 

@@ -7,6 +7,7 @@
 
 #include "dbf/error.h"
 #include "dbf_command.h"
+#include "dbf_values.h"
 #include "port/wstr.h"
 
 namespace qxtool {
@@ -14,6 +15,9 @@ namespace qxtool {
 using namespace qx::dbf;
 
 namespace {
+
+// How long a command waits for a lock that another program holds.
+constexpr int kDefaultWaitSeconds = 5;
 
 struct Subcommand {
   std::string usage;
@@ -82,6 +86,25 @@ int dbf_usage(const char* detail) {
 Table* open_table(Engine& e, const std::string& file, bool read_only) {
   e.readOnlyAccess = read_only ? 1 : 0;
   return dbfOpen(&e, file.c_str());
+}
+
+// The engine tries a lock once at once and once more as each second of the
+// clock passes, so the first, partial second does not count.
+bool take_wait(Args* args, Engine& e) {
+  int seconds = kDefaultWaitSeconds;
+  for (size_t i = 1; i < args->size(); ++i) {
+    if ((*args)[i] != "--wait") continue;
+    if (i + 1 >= args->size()) return false;
+    const std::string& value = (*args)[i + 1];
+    size_t at = 0;
+    if (skip_digits(value, &at) != value.size() || value.size() > 4) return false;
+    seconds = std::stoi(value);
+    if (seconds > 3600) return false;
+    args->erase(args->begin() + static_cast<long>(i), args->begin() + static_cast<long>(i) + 2);
+    break;
+  }
+  e.lockRetries = seconds == 0 ? 1 : seconds + 2;
+  return true;
 }
 
 std::string field_text(Field* f) {

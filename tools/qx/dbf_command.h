@@ -1,7 +1,9 @@
 // The `qx dbf` subcommands and what they share.  Each subcommand lives in a
 // file of its own and registers itself with a static DbfSubcommand object;
-// `qx dbf SUBCOMMAND ...` dispatches on the name.  The subcommands drive the
-// table engine through its operations (dbf/table.h, dbf/field.h) only.
+// `qx dbf SUBCOMMAND ...` dispatches on the name.  The subcommands drive
+// tables through the library's table API (qx/db.h, dbf_api.h) where it can
+// do their work, and through the table engine's operations (dbf/table.h,
+// dbf/field.h) where it cannot; each file that keeps to the engine says why.
 //
 // Command-line text is UTF-8; the tables hold 8-bit (ISO-8859-1) text.
 #ifndef QX_TOOL_DBF_COMMAND_H
@@ -37,6 +39,10 @@ int dbf_failure(qx::dbf::Engine& e, const std::string& file, const char* doing);
 int dbf_usage(const char* detail);
 // Opens a table named on the command line.
 qx::dbf::Table* open_table(qx::dbf::Engine& e, const std::string& file, bool read_only);
+// Takes "--wait SECONDS" out of the arguments into the engine's lock
+// attempts (5 seconds when not given); false when SECONDS is not a whole
+// number from 0 to 3600.
+bool take_wait(Args* args, qx::dbf::Engine& e);
 // The field's value as stored: its width in bytes.
 std::string field_text(qx::dbf::Field* f);
 

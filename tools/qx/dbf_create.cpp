@@ -1,4 +1,5 @@
-// qx dbf create: a new table from field descriptions NAME:TYPE[:WIDTH[:DEC]].
+// qx dbf create: a new table from field descriptions NAME:TYPE[:WIDTH[:DEC]],
+// made through the table API (qx_Db_createDb) from a table field list.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -7,9 +8,12 @@
 #include <vector>
 
 #include "dbf/error.h"
+#include "dbf_api.h"
 #include "dbf_command.h"
 #include "port/fs.h"
 #include "port/wstr.h"
+#include "qx/db.h"
+#include "text.h"
 
 namespace qxtool {
 
@@ -128,7 +132,7 @@ std::string folder_of(const std::string& file) {
 int run_create(const Args& args) {
   if (args.size() < 3) return dbf_usage("create takes FILE and at least one NAME:TYPE[:WIDTH[:DEC]]");
   std::vector<std::string> names(args.size() - 2);
-  std::vector<FieldInfo> fields(args.size() - 1, FieldInfo{nullptr, 0, 0, 0});
+  std::vector<FieldInfo> fields(args.size() - 2, FieldInfo{nullptr, 0, 0, 0});
   long record_length = 1;
   for (size_t i = 2; i < args.size(); ++i) {
     std::string problem;
@@ -142,7 +146,6 @@ int run_create(const Args& args) {
   if (record_length > kMaxRecordLength)
     return dbf_usage(("the fields make a record of " + std::to_string(record_length) +
                       " bytes; at most 65535 fit").c_str());
-  for (size_t i = 0; i < names.size(); ++i) fields[i].name = names[i].c_str();
 
   // Say plainly what stands in the way before the engine tries.
   std::string folder = folder_of(args[1]);
@@ -154,15 +157,19 @@ int run_create(const Args& args) {
   if (qx::port::stat_path(qx::port::from_utf8(target), nullptr))
     return refuse(target, "already exists; it is not replaced");
 
-  QuietEngine q;
-  Table* t = dbfCreate(&q.engine, args[1].c_str(), fields.data(), nullptr);
-  if (!t) {
-    if (q.engine.lastError == kErrCreate) return refuse(target, "cannot create the file");
-    return dbf_failure(q.engine, args[1], "create");
+  qx_DbFldList* list = qx_DbFldList_create(nullptr);
+  for (size_t i = 0; i < names.size(); ++i)
+    qx_DbFldList_insEnd(list, qx::port::widen(names[i]).c_str(), nullptr, fields[i].width,
+                        fields[i].decimals, static_cast<qx_wchar>(fields[i].type));
+  Engine& e = api_context();
+  ApiTable table(qx_Db_createDb(wide(args[1]).c_str(), list));
+  qx_DbFldList_destroy(list);
+  if (!table.is_open()) {
+    if (e.lastError == kErrCreate) return refuse(target, "cannot create the file");
+    return dbf_failure(e, args[1], "create");
   }
-  std::printf("created %s: %d fields, record length %u\n", dbfName(t),
-              dbfFieldCount(t), dbfHeader(t).record_length);
-  return dbfClose(t) == 0 ? kExitOk : kExitFailure;
+  std::printf("created %s: %zu fields, record length %ld\n", target.c_str(), names.size(), record_length);
+  return table.close() == 0 ? kExitOk : kExitFailure;
 }
 
 const DbfSubcommand kCreate("create", "create FILE FIELD...      FIELD is NAME:TYPE[:WIDTH[:DECIMALS]]",

@@ -54,26 +54,6 @@ std::string shown_date(const std::string& ccyymmdd) {
   return ccyymmdd.substr(0, 4) + "-" + ccyymmdd.substr(4, 2) + "-" + ccyymmdd.substr(6, 2);
 }
 
-// A date-time field holds the day number (2000-01-01 is 2451545) and the
-// milliseconds since midnight, both 32-bit little-endian; shown to the
-// nearest second.  Zero in both is an empty value.
-std::string shown_date_time(Field* f) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(fldString(f));
-  long day = static_cast<int32_t>(qx::coding::get32le(bytes));
-  long seconds = (static_cast<long>(qx::coding::get32le(bytes + 4)) + 500) / 1000;
-  if (day == 0 && seconds == 0) return "";
-  day += seconds / 86400;
-  seconds %= 86400;
-  char date[9] = {};
-  day_to_date(day, date);
-  char text[40];
-  std::snprintf(text, sizeof text, "%s %02ld:%02ld:%02ld", shown_date(date).c_str(),
-                seconds / 3600, seconds / 60 % 60, seconds % 60);
-  return text;
-}
-
-
-
 // Memo contents for the lines under a record: line breaks kept, other
 // control codes as dots.
 std::string printable_memo(const std::string& contents) {
@@ -111,6 +91,21 @@ std::string list_value(Table* t, const std::vector<int>& null_bits, const Column
 }
 
 }  // namespace
+
+std::string shown_date_time(Field* f) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(fldString(f));
+  long day = static_cast<int32_t>(qx::coding::get32le(bytes));
+  long seconds = (static_cast<long>(qx::coding::get32le(bytes + 4)) + 500) / 1000;
+  if (day == 0 && seconds == 0) return "";
+  day += seconds / 86400;
+  seconds %= 86400;
+  char date[9] = {};
+  day_to_date(day, date);
+  char text[40];
+  std::snprintf(text, sizeof text, "%s %02ld:%02ld:%02ld", shown_date(date).c_str(),
+                seconds / 3600, seconds / 60 % 60, seconds % 60);
+  return text;
+}
 
 // Characters a UTF-8 text takes on the terminal (one per code point).
 size_t shown_width(const std::string& utf8) {

@@ -20,6 +20,11 @@ struct Column {
 // Characters a UTF-8 text takes on the terminal (one per code point).
 size_t shown_width(const std::string& utf8);
 std::string without_trailing_blanks(std::string text);
+// A date-time field of a later table (T, 8 bytes: the day number, where
+// 2000-01-01 is 2451545, and the milliseconds since midnight, both 32-bit
+// little-endian) as "YYYY-MM-DD hh:mm:ss", to the nearest second; "" when
+// both are zero.
+std::string shown_date_time(qx::dbf::Field* f);
 // A column as wide as the field's shown values or its name, whichever is
 // wider; `nullable` fields also fit the NULL mark.
 size_t column_width(qx::dbf::Field* f, bool nullable);

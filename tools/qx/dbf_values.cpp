@@ -6,8 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "dbf_command.h"
+#include "dbf/field.h"
 #include "port/wstr.h"
+#include "qx/db.h"
+#include "text.h"
 
 namespace qxtool {
 
@@ -44,6 +46,14 @@ bool leap_year(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 // CCYYMMDD naming a day of the calendar (the engine's conversions would
 // roll 20230231 over into March).
+// Whether the number, written as a field of this width and decimals
+// holds it, fits: the engine writes asterisks when it does not.
+bool fits_width(double number, int width, int decimals) {
+  std::string text(static_cast<size_t>(width), ' ');
+  format_number(text.data(), static_cast<unsigned>(width), static_cast<unsigned>(decimals), number);
+  return text.find('*') == std::string::npos;
+}
+
 bool is_real_date(const std::string& s) {
   size_t i = 0;
   if (s.size() != 8 || skip_digits(s, &i) != 8) return false;
@@ -72,34 +82,41 @@ size_t skip_digits(const std::string& s, size_t* i) {
   return *i - from;
 }
 
-bool store_value(Field* f, const std::string& value, std::string* why) {
+bool check_value(const qx_DbFldNode* field, const std::string& value, FieldValue* checked,
+                 std::string* why) {
   if (!fits_code_page(value, why)) return false;
-  std::string text = to_table(value);
-  switch (fldStoredType(f)) {
-    case 'N':
-    case 'F':
-      if (value.empty()) return fldAssign(f, "") == 0;
+  *checked = FieldValue{};
+  checked->text = wide(value);
+  int width = field->width;
+  switch (field->type) {
+    case u'N':  // F comes as N
+      if (value.empty()) return true;
       if (!is_number(value)) return *why = "not a number", false;
-      fldAssignDouble(f, std::strtod(value.c_str(), nullptr));
-      if (field_text(f).find('*') != std::string::npos) return *why = "does not fit", false;
-      return true;
-    case 'D':
+      checked->is_number = true;
+      checked->number = std::strtod(value.c_str(), nullptr);
+      return fits_width(checked->number, width, field->decimals) || (*why = "does not fit", false);
+    case u'D':
       if (!value.empty() && (!is_real_date(value) || date_to_day(value.c_str()) == 0))
         return *why = "not a date CCYYMMDD", false;
-      return fldAssign(f, text.c_str()) == 0;
-    case 'L':
+      return true;
+    case u'L':
       if (value.size() > 1 || (value.size() == 1 && !std::strchr("TtFfYyNn?", value[0])))
         return *why = "not a logical (T, F, Y, N, ?)", false;
-      return fldAssignChar(f, value.empty() ? ' ' : std::toupper(value[0])) == 0;
-    case 'M':
-    case 'G':
-    case 'B':
-      return fldAssignMemo(f, text) == 0;
+      checked->text = wide(value.empty() ? " " : std::string(1, static_cast<char>(std::toupper(value[0]))));
+      return true;
+    case u'M':
+    case u'G':
+    case u'B':
+      return true;
     default:
-      if (text.size() > static_cast<size_t>(fldWidth(f))) return *why = "longer than the field", false;
-      return fldAssign(f, text.c_str()) == 0;
+      if (checked->text.size() > static_cast<size_t>(width)) return *why = "longer than the field", false;
+      return true;
   }
 }
 
+void store_value(int id, const qx_DbFldNode* field, const FieldValue& value) {
+  if (value.is_number) qx_Db_assignFldDouble(id, field->name, value.number);
+  else qx_Db_assignFldStr(id, field->name, value.text.c_str());
+}
 
 }  // namespace qxtool

@@ -71,6 +71,14 @@ TEST_F(CdxCli, IndexTagsSeekAndListInTagOrder) {
   ASSERT_EQ(qx("pack " + t).status, 0);
   EXPECT_EQ(firstLine(qx("seek " + t + " name CRANK").out), "found 4");
   EXPECT_EQ(firstLine(qx("seek " + t + " name BOLT").out), "next 4");
+  // So does import; and a unique tag leaves a duplicate key out, as the
+  // engine does unless told otherwise.
+  qxtest::write_file(dir.file("more.csv"), "NAME,DUE\nanvil,2024-02-29\n");
+  ASSERT_EQ(qx("import " + t + " '" + dir.file("more.csv") + "'").status, 0);
+  EXPECT_EQ(firstLine(qx("seek " + t + " name ANVIL").out), "found 5");
+  r = qxtest::qx_dbf("export " + t + " --csv --tag due", false);
+  EXPECT_EQ(r.out, "NAME,QTY,DUE\r\ncrank,9.00,2020-01-01\r\nnut,3.00,2023-01-01\r\n"
+                   "axle,40.00,2024-02-29\r\nwasher,7.00,2025-06-15\r\n");
 }
 
 TEST_F(CdxCli, BadExpressionsAndTagsAreNamedClearly) {

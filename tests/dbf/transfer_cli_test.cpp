@@ -69,6 +69,12 @@ TEST_F(TransferCli, ExportIsCsvThatPythonReads) {
   EXPECT_LT(rows.find("'bolt"), rows.find("'Gr"));
   EXPECT_EQ(rows.find("'nut'"), std::string::npos);
   EXPECT_EQ(qx("export " + parts + " --csv --tag nope").status, 1);
+  // A tag id, as the table API takes it, selects the tag named TAG002.
+  ASSERT_EQ(qx("index " + parts + " TAG002 QTY").status, 0);
+  r = qx("export " + parts + " --csv --tag 2", false);
+  EXPECT_EQ(r.out.substr(r.out.find("\r\n") + 2, 5), "axle,") << r.out;  // a blank QTY first
+  EXPECT_LT(r.out.find(",12.50,"), r.out.find(",1000.00,")) << r.out;
+  EXPECT_EQ(qx("export " + parts + " --csv --tag 5").status, 1);
   EXPECT_EQ(qx("export " + parts).status, 2);
 }
 

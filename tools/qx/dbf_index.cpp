@@ -1,6 +1,10 @@
 // qx dbf index, tags and seek: adding a tag to a table's production index
 // (creating the index, and setting the table's flag, when needed), listing
 // the tags of the indexes open with a table, and seeking a key in a tag.
+// They stay on the engine's operations: the table API makes whole index
+// files of tags it names itself (TAG000, ...) from expressions without
+// filters, lists no tags, and selects a tag only by its tag id, where these
+// commands add to the production index and name tags as the user does.
 #include <cstdio>
 #include <string>
 

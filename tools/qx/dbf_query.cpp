@@ -2,6 +2,11 @@
 // record order or in a tag's order, listed as qx dbf list lists them.  The
 // engine takes the records from the table's tags where the expression
 // compares a tag's key with a constant.
+//
+// It stays on the engine's operations: the table API's query gathers every
+// matching record into a cursor of trimmed texts, without record numbers,
+// deletion marks or NULL marks, and reports no error position for an
+// expression that does not parse.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>

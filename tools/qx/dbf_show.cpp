@@ -1,4 +1,8 @@
 // qx dbf info and qx dbf list: a table's header and fields, and its records.
+// They stay on the engine's operations: the table API gives neither the
+// header's bytes (version, date of update, lengths, flags) nor a record's
+// deletion mark beside its values, nor the values as stored (a field list
+// trims them and cuts binary bytes at the first zero).
 #include <algorithm>
 #include <climits>
 #include <cstdint>

@@ -63,7 +63,7 @@ struct Level {
   std::vector<uint32_t> pages;
   void add(const Node& node) {
     keys.insert(keys.end(), node.key(node.count() - 1), node.key(node.count() - 1) + key_length);
-    records.push_back(node.records.back());
+    records.push_back(node.last_record());
     pages.push_back(node.offset);
   }
 };
@@ -105,9 +105,7 @@ class LeafPacker {
   void start_leaf() {
     uint32_t offset = allocate_pages(*tag_.index, 1);
     if (leaves_ > 0) held_.right = offset;
-    current_ = Node{};
-    current_.key_length = tag_.key_length;
-    current_.attributes = kAttrLeaf;
+    current_.reset(tag_.key_length, kAttrLeaf);
     current_.offset = offset;
     current_.left = leaves_ > 0 ? held_.offset : kNoPage;
     stored_ = 0;
@@ -119,7 +117,7 @@ class LeafPacker {
       int rc = out_.put(held_, tag_.fill());
       if (rc != 0) return rc;
     }
-    held_ = std::move(current_);
+    std::swap(held_, current_);  // the next leaf reuses the old buffer
     ++leaves_;
     if (held_.count()) above_.add(held_);
     if (!last) return 0;
@@ -152,8 +150,7 @@ int build_interior(Tag& tag, PageWriter& out, Level level, uint32_t* root) {
       // Spread the entries evenly so that no page is left nearly empty.
       size_t begin = n * p / pages, end = n * (p + 1) / pages;
       Node node;
-      node.key_length = kl;
-      node.attributes = pages == 1 ? kAttrRoot : 0;
+      node.reset(kl, pages == 1 ? kAttrRoot : 0);
       node.offset = first + static_cast<uint32_t>(p * kPageSize);
       node.left = p == 0 ? kNoPage : node.offset - kPageSize;
       node.right = p + 1 == pages ? kNoPage : node.offset + kPageSize;
@@ -262,8 +259,7 @@ int write_file(Index& index) {
   dir.key_text.clear();
   dir.filter_text.clear();
   Node root;
-  root.key_length = kTagNameLength;
-  root.attributes = kAttrRoot | kAttrLeaf;
+  root.reset(kTagNameLength, kAttrRoot | kAttrLeaf);
   root.offset = allocate_pages(index, 1);
   dir.root = root.offset;
   ++dir.version;

@@ -16,10 +16,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "dbf/cdx.h"
+#include "dbf/cdx_cache_internal.h"
 #include "dbf/cdx_key_internal.h"
 #include "dbf/cdx_page_internal.h"
 #include "dbf/file.h"
@@ -44,8 +44,10 @@ constexpr unsigned kMaxSourceLength = 254;
 constexpr uint64_t kIndexLock = 0x7FFFFFFE;
 // Deeper trees than this are taken for a cycle of child pointers.
 constexpr int kMaxDepth = 32;
-// Decoded pages kept per tree before the cache starts over.
-constexpr size_t kCacheLimit = 8192;
+// What a search answers, while its tag reads from the cache alone, when it
+// needs a page that is not cached.  It never leaves this module: the read
+// that asked for it starts again under the index lock.
+constexpr int kNotCached = 1;
 
 // A place in a tree: a leaf page and an entry of it.  `entry` may equal
 // the leaf's count (past its last entry) in the middle of a search.
@@ -79,8 +81,13 @@ class Tag : public TagOrder {
   int unique_setting = 0;  // how a duplicate key is met; see uniqueness()
   bool unique_from_file = false;
 
-  // Decoded pages by offset, valid while `version` is unchanged.
-  std::unordered_map<uint32_t, cdx::Node> cache;
+  // Decoded pages by offset, valid while `version` is unchanged, and the
+  // page the next one read is decoded into.
+  cdx::PageCache cache;
+  cdx::Node spare;
+  // Set while a read runs on the cached pages alone (see read_tree()): a
+  // page not in the cache is then not read but answered with kNotCached.
+  bool cached_only = false;
   // Where the last step ended, to go on from there without a search.
   cdx::Position cursor;
   long cursor_record = 0;

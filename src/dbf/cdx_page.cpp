@@ -43,9 +43,7 @@ bool decode_leaf(const unsigned char* page, unsigned key_length, unsigned char f
   if (eb < 1 || eb > 8 || db > 16 || tb > 16 || rb + db + tb > 8 * eb) return false;
   if (n * eb > kLeafArea) return false;
   uint64_t rec_mask = mask_of(rb), dup_mask = mask_of(db), trail_mask = mask_of(tb);
-  node.keys.resize(n * key_length);
-  node.records.resize(n);
-  std::vector<unsigned char> prev(key_length, fill);
+  node.grow(n);
   size_t pos = kPageSize;
   const size_t floor = kLeafStart + n * eb;
   for (size_t i = 0; i < n; ++i) {
@@ -60,11 +58,13 @@ bool decode_leaf(const unsigned char* page, unsigned key_length, unsigned char f
     if (pos < floor + stored) return false;
     pos -= stored;
     unsigned char* key = node.key(i);
-    std::memcpy(key, prev.data(), dup);
+    // The shared bytes come from the key before (the first key shares
+    // nothing with a key of fill bytes but fill bytes).
+    if (i == 0) std::memset(key, fill, dup);
+    else std::memcpy(key, node.key(i - 1), dup);
     std::memcpy(key + dup, page + pos, stored);
     std::memset(key + dup + stored, fill, trail);
-    std::memcpy(prev.data(), key, key_length);
-    node.records[i] = static_cast<uint32_t>(record);
+    node.set_record(i, static_cast<uint32_t>(record));
   }
   return true;
 }
@@ -72,14 +72,12 @@ bool decode_leaf(const unsigned char* page, unsigned key_length, unsigned char f
 bool decode_interior(const unsigned char* page, unsigned key_length, Node& node) {
   size_t n = coding::get16le(page + 2);
   if (n > interior_capacity(key_length)) return false;
-  node.keys.resize(n * key_length);
-  node.records.resize(n);
-  node.children.resize(n);
+  node.grow(n);
   const unsigned char* e = page + 12;
   for (size_t i = 0; i < n; ++i, e += key_length + 8) {
-    std::memcpy(node.key(i), e, key_length);
-    node.records[i] = coding::get32be(e + key_length);
-    node.children[i] = coding::get32be(e + key_length + 4);
+    node.set_key(i, e);
+    node.set_record(i, coding::get32be(e + key_length));
+    node.set_child(i, coding::get32be(e + key_length + 4));
   }
   return true;
 }
@@ -92,9 +90,10 @@ void encode_header(const Node& node, unsigned char* page) {
 }
 
 bool encode_leaf(const Node& node, unsigned char fill, unsigned char* page) {
-  const unsigned kl = node.key_length;
+  const unsigned kl = node.key_length();
   const size_t n = node.count();
-  uint32_t largest = n ? *std::max_element(node.records.begin(), node.records.end()) : 0;
+  uint32_t largest = 0;
+  for (size_t i = 0; i < n; ++i) largest = std::max(largest, node.record(i));
   LeafWidths w = widths_for(kl, largest, n == 0);
   size_t pos = kPageSize;
   unsigned prev_trail = 0;
@@ -107,7 +106,7 @@ bool encode_leaf(const Node& node, unsigned char fill, unsigned char* page) {
     if (pos < entries_end + stored) return false;
     pos -= stored;
     std::memcpy(page + pos, key + dup, stored);
-    uint64_t v = node.records[i] | (uint64_t{dup} << w.record_bits) |
+    uint64_t v = node.record(i) | (uint64_t{dup} << w.record_bits) |
                  (uint64_t{trail} << (w.record_bits + w.dup_bits));
     unsigned char* e = page + kLeafStart + i * w.entry_bytes;
     for (unsigned b = 0; b < w.entry_bytes; ++b) e[b] = static_cast<unsigned char>(v >> (8 * b));
@@ -128,14 +127,14 @@ bool encode_leaf(const Node& node, unsigned char fill, unsigned char* page) {
 }
 
 void encode_interior(const Node& node, unsigned char* page) {
-  const unsigned kl = node.key_length;
+  const unsigned kl = node.key_length();
   std::memset(page, 0, kPageSize);
   encode_header(node, page);
   unsigned char* e = page + 12;
   for (size_t i = 0; i < node.count(); ++i, e += kl + 8) {
     std::memcpy(e, node.key(i), kl);
-    coding::put32be(e + kl, node.records[i]);
-    coding::put32be(e + kl + 4, node.children[i]);
+    coding::put32be(e + kl, node.record(i));
+    coding::put32be(e + kl + 4, node.child(i));
   }
 }
 
@@ -161,32 +160,31 @@ unsigned bit_length(uint64_t value) {
 }
 
 void Node::insert(size_t at, const unsigned char* k, uint32_t record, uint32_t child) {
-  keys.insert(keys.begin() + static_cast<std::ptrdiff_t>(at * key_length), k, k + key_length);
-  records.insert(records.begin() + static_cast<std::ptrdiff_t>(at), record);
-  if (!leaf()) children.insert(children.begin() + static_cast<std::ptrdiff_t>(at), child);
+  data_.insert(data_.begin() + static_cast<std::ptrdiff_t>(at * stride_), stride_, static_cast<unsigned char>(0));
+  ++count_;
+  set_key(at, k);
+  set_record(at, record);
+  if (!leaf()) set_child(at, child);
 }
 
 void Node::erase(size_t at) {
-  auto from = keys.begin() + static_cast<std::ptrdiff_t>(at * key_length);
-  keys.erase(from, from + key_length);
-  records.erase(records.begin() + static_cast<std::ptrdiff_t>(at));
-  if (!leaf()) children.erase(children.begin() + static_cast<std::ptrdiff_t>(at));
+  auto from = data_.begin() + static_cast<std::ptrdiff_t>(at * stride_);
+  data_.erase(from, from + stride_);
+  --count_;
 }
 
 bool decode_page(const unsigned char* page, uint32_t offset, unsigned key_length,
                  unsigned char fill, Node& node) {
+  node.reset(key_length, coding::get16le(page));
   node.offset = offset;
-  node.attributes = coding::get16le(page);
   node.left = coding::get32le(page + 4);
   node.right = coding::get32le(page + 8);
-  node.key_length = key_length;
-  node.clear_entries();
   return node.leaf() ? decode_leaf(page, key_length, fill, node)
                      : decode_interior(page, key_length, node);
 }
 
 size_t leaf_bytes(const Node& node, size_t from, size_t to, unsigned char fill) {
-  const unsigned kl = node.key_length;
+  const unsigned kl = node.key_length();
   uint32_t largest = 0;
   size_t stored = 0;
   unsigned prev_trail = 0;
@@ -195,7 +193,7 @@ size_t leaf_bytes(const Node& node, size_t from, size_t to, unsigned char fill) 
     unsigned trail = trailing_fill(key, kl, fill);
     unsigned dup = i == from ? 0 : dup_count(node.key(i - 1), prev_trail, key, trail, kl);
     stored += kl - dup - trail;
-    largest = std::max(largest, node.records[i]);
+    largest = std::max(largest, node.record(i));
     prev_trail = trail;
   }
   LeafWidths w = widths_for(kl, largest, from == to);

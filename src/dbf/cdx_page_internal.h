@@ -37,30 +37,68 @@ constexpr uint32_t kNoPage = 0xFFFFFFFF;
 constexpr uint16_t kAttrRoot = 0x01;
 constexpr uint16_t kAttrLeaf = 0x02;
 
-struct Node {
+// A decoded page.  Its entries lie in one buffer, each the whole key (key
+// length bytes), the record number and, on interior pages, the child's
+// offset: one allocation per page, and a search reads each entry's key and
+// record side by side.  Whether the page is a leaf fixes the entries' shape,
+// so it is set by reset() and never changed while the page has entries.
+class Node {
+ public:
   uint32_t offset = 0;
   uint16_t attributes = 0;
   uint32_t left = kNoPage;
   uint32_t right = kNoPage;
-  unsigned key_length = 0;
-  std::vector<unsigned char> keys;  // count x key_length
-  std::vector<uint32_t> records;
-  std::vector<uint32_t> children;  // interior pages only
+
+  // Empties the page and gives it its key length and attributes.
+  void reset(unsigned key_length, uint16_t attributes_value) {
+    key_length_ = key_length;
+    attributes = attributes_value;
+    stride_ = key_length + (leaf() ? 4u : 8u);
+    count_ = 0;
+    data_.clear();
+  }
 
   bool leaf() const { return (attributes & kAttrLeaf) != 0; }
   bool root() const { return (attributes & kAttrRoot) != 0; }
-  size_t count() const { return records.size(); }
-  const unsigned char* key(size_t i) const { return keys.data() + i * key_length; }
-  unsigned char* key(size_t i) { return keys.data() + i * key_length; }
+  unsigned key_length() const { return key_length_; }
+  size_t count() const { return count_; }
+  // Bytes of the page's own buffer (what it costs a cache to keep).
+  size_t capacity() const { return data_.capacity(); }
 
-  void clear_entries() {
-    keys.clear();
-    records.clear();
-    children.clear();
+  const unsigned char* key(size_t i) const { return entry(i); }
+  unsigned char* key(size_t i) { return entry(i); }
+  uint32_t record(size_t i) const { return load(entry(i) + key_length_); }
+  uint32_t child(size_t i) const { return load(entry(i) + key_length_ + 4); }
+  uint32_t last_record() const { return record(count_ - 1); }
+  void set_record(size_t i, uint32_t record) { store(entry(i) + key_length_, record); }
+  void set_key(size_t i, const unsigned char* k) { std::memcpy(entry(i), k, key_length_); }
+
+  // Makes room for `n` entries at the end, to be filled through key(),
+  // set_record() and set_child(); their contents are undefined until then.
+  void grow(size_t n) {
+    count_ += n;
+    data_.resize(count_ * stride_);
   }
+  void set_child(size_t i, uint32_t child) { store(entry(i) + key_length_ + 4, child); }
+
   void insert(size_t at, const unsigned char* k, uint32_t record, uint32_t child);
   void erase(size_t at);
-  void append(const unsigned char* k, uint32_t record, uint32_t child) { insert(count(), k, record, child); }
+  void append(const unsigned char* k, uint32_t record, uint32_t child) { insert(count_, k, record, child); }
+
+ private:
+  const unsigned char* entry(size_t i) const { return data_.data() + i * stride_; }
+  unsigned char* entry(size_t i) { return data_.data() + i * stride_; }
+  static uint32_t load(const unsigned char* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+  }
+  static void store(unsigned char* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
+  unsigned key_length_ = 0;
+  unsigned stride_ = 4;
+  size_t count_ = 0;
+  std::vector<unsigned char> data_;
 };
 
 // Reads a page into `node`; false when the page contradicts itself (counts

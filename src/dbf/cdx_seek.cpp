@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/coding.h"
 #include "dbf/cdx_internal.h"
 #include "dbf/error.h"
 #include "dbf/table_internal.h"
@@ -13,6 +14,9 @@ namespace qx::dbf {
 using namespace cdx;
 
 namespace {
+
+// Sought keys are built in place, never on the heap.
+constexpr unsigned kKeyBuffer = kMaxKeyLength > kNumericKeyLength ? kMaxKeyLength : kNumericKeyLength;
 
 // Holds the index file's lock (on a shared file) while a read walks its
 // pages, so that no other user's change is seen half made.
@@ -36,13 +40,62 @@ class ReadLock {
   bool locked_ = false;
 };
 
+// Whether the tag's change counter in the file still has the value under
+// which its cached pages were read (one read of four bytes, no lock).
+bool counter_unchanged(Tag& tag) {
+  unsigned char counter[4];
+  if (file_read_quiet(tag.index->file, tag.header_offset + 8, counter, 4) != 4) return false;
+  return coding::get32le(counter) == tag.version;
+}
+
+// Runs `read`, a search of the tag's tree that has no effect until it
+// succeeds, so that it can run twice.
+//
+// On a shared file it first runs without the index lock, on the cached
+// pages alone, when the tag's counter still has the value under which they
+// were cached.  That is safe whatever order another writer gives its page
+// writes and its counter raise: every cached page was read under the lock
+// while the counter had that value (a change of the counter empties the
+// cache, under the lock), so the cached pages are one consistent state of
+// the tree, and the read touches no page of the file.  A change that has not
+// raised the counter yet is not complete, and a read ordered before it is
+// as right as one that waited for the lock.  A page missing from the cache,
+// or a counter that moved, sends the read through the lock as before.
+template <class Read>
+int read_tree(Tag& tag, Read&& read) {
+  if (tag.index->shared() && !tag.cache.empty() && counter_unchanged(tag)) {
+    tag.cached_only = true;
+    int rc = read();
+    tag.cached_only = false;
+    if (rc != kNotCached) return rc;
+  }
+  ReadLock lock(tag);
+  if (lock.rc() != 0) return lock.rc();
+  return read();
+}
+
 // One entry on in the tag's own order.
 int forward(Tag& tag, Position* at) { return tag.descending ? prev_entry(tag, at) : next_entry(tag, at); }
 int backward(Tag& tag, Position* at) { return tag.descending ? next_entry(tag, at) : prev_entry(tag, at); }
 
-void remember(Tag& tag, const Position& at) {
+// The key and record of a valid position.
+int entry_at(Tag& tag, const Position& at, const unsigned char** key, long* rec_no) {
+  const Node* leaf = nullptr;
+  int rc = load_node(tag, at.leaf, &leaf);
+  if (rc != 0) return rc;
+  if (at.entry >= leaf->count()) return bad_index(*tag.index, "entry");
+  *key = leaf->key(at.entry);
+  *rec_no = static_cast<long>(leaf->record(at.entry));
+  return 0;
+}
+
+// Notes where a read ended, with the record it stands on.
+int remember(Tag& tag, const Position& at) {
   tag.cursor = at;
-  tag.cursor_record = at.valid ? static_cast<long>(record_at(tag, at)) : 0;
+  tag.cursor_record = 0;
+  if (!at.valid) return 0;
+  const unsigned char* key = nullptr;
+  return entry_at(tag, at, &key, &tag.cursor_record);
 }
 
 // The key of record `rec_no` (the record buffer when it holds it).
@@ -71,89 +124,107 @@ int locate(Tag& tag, Table& t, long rec_no, Position* at, bool* exact) {
     *exact = rc == 0 && at->valid;
     return rc;
   }
-  std::vector<unsigned char> key(tag.key_length);
+  unsigned char key[kKeyBuffer];
   bool in = false;
-  int rc = key_of_record(tag, t, rec_no, key.data(), &in);
-  if (rc == 0) rc = seek_first(tag, key.data(), tag.key_length, static_cast<uint32_t>(rec_no), at);
-  if (rc != 0) return rc;
-  *exact = at->valid && record_at(tag, *at) == static_cast<uint32_t>(rec_no) &&
-           std::memcmp(key_at(tag, *at), key.data(), tag.key_length) == 0;
-  return 0;
+  int rc = key_of_record(tag, t, rec_no, key, &in);
+  if (rc == 0) rc = seek_first(tag, key, tag.key_length, static_cast<uint32_t>(rec_no), at);
+  if (rc != 0 || !at->valid) {
+    *exact = false;
+    return rc;
+  }
+  const unsigned char* found = nullptr;
+  long found_record = 0;
+  rc = entry_at(tag, *at, &found, &found_record);
+  *exact = rc == 0 && found_record == rec_no && std::memcmp(found, key, tag.key_length) == 0;
+  return rc;
 }
 
 // The sought key of a text for the tag, and the length to compare.
-int text_key(Tag& tag, const char* text, int length, std::vector<unsigned char>& key, unsigned* compared) {
-  key.assign(std::max(tag.key_length, kNumericKeyLength), tag.fill());
+void text_key(Tag& tag, const char* text, int length, unsigned char* key, unsigned* compared) {
+  std::memset(key, tag.fill(), kKeyBuffer);
   size_t n = length > 0 ? static_cast<size_t>(length) : std::strlen(text);
   if (tag.key.type == 'C') {
     n = std::min<size_t>(n, tag.key_length);
-    std::memcpy(key.data(), text, n);
+    std::memcpy(key, text, n);
     // An empty text is a prefix of every key: the first one is found.
     *compared = static_cast<unsigned>(n);
-    return 0;
+    return;
   }
-  double value = tag.key.type == 'D' ? static_cast<double>(date_to_day(std::string(text, n).append(8, ' ').c_str()))
-                                     : textToDouble(text, static_cast<int>(n));
-  if (tag.key_length == kIntegerKeyLength) integer_key(static_cast<int32_t>(value), key.data());
-  else numeric_key(value, key.data());
+  double value;
+  if (tag.key.type == 'D') {
+    char date[8];
+    std::memset(date, ' ', sizeof date);
+    std::memcpy(date, text, std::min<size_t>(n, sizeof date));
+    value = static_cast<double>(date_to_day(date));
+  } else {
+    value = textToDouble(text, static_cast<int>(n));
+  }
+  if (tag.key_length == kIntegerKeyLength) integer_key(static_cast<int32_t>(value), key);
+  else numeric_key(value, key);
   *compared = tag.key_length;
-  return 0;
+}
+
+// The first entry of the tag's order whose key is not less than the sought
+// one (over `compared` bytes).
+int find_key(Tag& tag, const unsigned char* key, unsigned compared, Position* at) {
+  if (!tag.descending) return seek_first(tag, key, compared, 0, at);
+  // The last key not greater than the sought one: in descending order the
+  // first not less.
+  int rc = seek_after(tag, key, compared, at);
+  if (rc == 0) rc = at->valid ? prev_entry(tag, at) : rightmost(tag, at);
+  return rc;
 }
 
 // Positions the table on the entry found, or at end of file.
-int seek_key(Table* t, Tag& tag, const std::vector<unsigned char>& key, unsigned compared) {
+int seek_key(Table* t, Tag& tag, const unsigned char* key, unsigned compared) {
   int rc = flush_record(t);
   if (rc == 0) rc = unlock_records(t);
   if (rc != 0) return rc;
-  ReadLock lock(tag);
-  if (lock.rc() != 0) return lock.rc();
   Position at;
-  if (!tag.descending) {
-    rc = seek_first(tag, key.data(), compared, 0, &at);
-  } else {
-    // The last key not greater than the sought one: in descending order the
-    // first not less.
-    rc = seek_after(tag, key.data(), compared, &at);
-    if (rc == 0) rc = at.valid ? prev_entry(tag, &at) : rightmost(tag, &at);
-  }
+  long rec_no = 0;
+  bool equal = false;
+  rc = read_tree(tag, [&] {
+    int r = find_key(tag, key, compared, &at);
+    if (r != 0 || !at.valid) return r;
+    const unsigned char* found = nullptr;
+    r = entry_at(tag, at, &found, &rec_no);
+    equal = r == 0 && std::memcmp(found, key, compared) == 0;
+    return r;
+  });
   if (rc != 0) return rc;
   if (!at.valid) {
     tag.cursor.valid = false;
     dbfGoEof(t);
     return kEof;
   }
-  bool equal = std::memcmp(key_at(tag, at), key.data(), compared) == 0;
-  long rec_no = static_cast<long>(record_at(tag, at));
   rc = dbfGo(t, rec_no);
   if (rc != 0) return rc;
-  remember(tag, at);
+  tag.cursor = at;
+  tag.cursor_record = rec_no;
   return equal ? 0 : 2;
 }
 
 int ordered_end(Tag& tag, bool last, long* rec_no) {
-  ReadLock lock(tag);
-  if (lock.rc() != 0) return lock.rc();
-  int rc = 0;
-  Position at;
-  rc = last != tag.descending ? rightmost(tag, &at) : leftmost(tag, &at);
-  if (rc != 0) return rc;
-  remember(tag, at);
-  *rec_no = at.valid ? static_cast<long>(record_at(tag, at)) : 0;
-  return 0;
+  return read_tree(tag, [&] {
+    Position at;
+    int rc = last != tag.descending ? rightmost(tag, &at) : leftmost(tag, &at);
+    if (rc == 0) rc = remember(tag, at);
+    *rec_no = rc == 0 && at.valid ? tag.cursor_record : 0;
+    return rc;
+  });
 }
 
-int bound_key(Tag& tag, const KeyBound& b, std::vector<unsigned char>& key, unsigned* compared) {
-  key.assign(std::max(tag.key_length, kNumericKeyLength), tag.fill());
+void bound_key(Tag& tag, const KeyBound& b, unsigned char* key, unsigned* compared) {
+  std::memset(key, tag.fill(), kKeyBuffer);
   if (tag.key.type == 'C') {
     size_t n = std::min<size_t>(b.text ? static_cast<size_t>(std::max(b.length, 0)) : 0, tag.key_length);
-    if (n) std::memcpy(key.data(), b.text, n);
+    if (n) std::memcpy(key, b.text, n);
     *compared = static_cast<unsigned>(n);
-    return 0;
+    return;
   }
-  if (tag.key_length == kIntegerKeyLength) integer_key(static_cast<int32_t>(b.number), key.data());
-  else numeric_key(b.number, key.data());
+  if (tag.key_length == kIntegerKeyLength) integer_key(static_cast<int32_t>(b.number), key);
+  else numeric_key(b.number, key);
   *compared = tag.key_length;
-  return 0;
 }
 
 }  // namespace
@@ -162,35 +233,27 @@ int Tag::first(Table&, long* rec_no) { return ordered_end(*this, false, rec_no);
 int Tag::last(Table&, long* rec_no) { return ordered_end(*this, true, rec_no); }
 
 int Tag::step(Table& t, long from, long count, long* to, bool* off_start) {
-  *to = 0;
-  *off_start = false;
-  ReadLock lock(*this);
-  if (lock.rc() != 0) return lock.rc();
-  int rc = 0;
-  Position at;
-  bool exact = false;
-  rc = locate(*this, t, from, &at, &exact);
-  if (rc != 0) return rc;
-  long steps = count < 0 ? -count : count;
-  if (!exact && steps > 0) {
-    // Standing between entries: the first step lands on a neighbour.
-    bool physical_forward = (count > 0) != descending;
-    if (physical_forward) {
-      --steps;
-    } else {
-      rc = at.valid ? prev_entry(*this, &at) : rightmost(*this, &at);
+  return read_tree(*this, [&] {
+    *to = 0;
+    *off_start = false;
+    Position at;
+    bool exact = false;
+    int rc = locate(*this, t, from, &at, &exact);
+    if (rc != 0) return rc;
+    long steps = count < 0 ? -count : count;
+    if (!exact && steps > 0) {
+      // Standing between entries: the first step lands on a neighbour.
+      bool physical_forward = (count > 0) != descending;
+      if (!physical_forward) rc = at.valid ? prev_entry(*this, &at) : rightmost(*this, &at);
       --steps;
     }
-  }
-  for (; rc == 0 && steps > 0 && at.valid; --steps) rc = count > 0 ? forward(*this, &at) : backward(*this, &at);
-  if (rc != 0) return rc;
-  remember(*this, at);
-  if (!at.valid) {
-    *off_start = count < 0;
+    for (; rc == 0 && steps > 0 && at.valid; --steps) rc = count > 0 ? forward(*this, &at) : backward(*this, &at);
+    if (rc == 0) rc = remember(*this, at);
+    if (rc != 0) return rc;
+    if (!at.valid) *off_start = count < 0;
+    else *to = cursor_record;
     return 0;
-  }
-  *to = static_cast<long>(record_at(*this, at));
-  return 0;
+  });
 }
 
 int dbfSeekN(Table* t, const char* text, int length) {
@@ -199,7 +262,7 @@ int dbfSeekN(Table* t, const char* text, int length) {
   if (!tag) return 80;
   if (!text) text = "";
   if (!tag->usable) return report_error(t->engine, kErrInfo, "Invalid key type in index file", tag->name.c_str());
-  std::vector<unsigned char> key;
+  unsigned char key[kKeyBuffer];
   unsigned compared = 0;
   text_key(*tag, text, length, key, &compared);
   return seek_key(t, *tag, key, compared);
@@ -212,42 +275,40 @@ int dbfSeekDouble(Table* t, double value) {
   Tag* tag = tagSelected(t);
   if (!tag) return 80;
   if (tag->key.type == 'C' || !tag->usable) return -1;
-  std::vector<unsigned char> key(std::max(tag->key_length, kNumericKeyLength));
-  if (tag->key_length == kIntegerKeyLength) integer_key(static_cast<int32_t>(value), key.data());
-  else numeric_key(value, key.data());
+  unsigned char key[kKeyBuffer];
+  if (tag->key_length == kIntegerKeyLength) integer_key(static_cast<int32_t>(value), key);
+  else numeric_key(value, key);
   return seek_key(t, *tag, key, tag->key_length);
 }
 
 int tagRecordsInRange(Table* t, Tag* tag, const KeyBound* low, const KeyBound* high, std::vector<long>* out) {
   if (!t || !tag || !out || in_error(t->engine)) return -1;
   if (!tag->usable) return report_error(t->engine, kErrInfo, "Invalid key type in index file", tag->name.c_str());
-  ReadLock lock(*tag);
-  if (lock.rc() != 0) return lock.rc();
-  int rc = 0;
-  Position at;
-  std::vector<unsigned char> key;
-  unsigned compared = 0;
-  if (low) {
-    bound_key(*tag, *low, key, &compared);
-    rc = low->inclusive ? seek_first(*tag, key.data(), compared, 0, &at)
-                        : seek_after(*tag, key.data(), compared, &at);
-  } else {
-    rc = leftmost(*tag, &at);
-  }
-  std::vector<unsigned char> upper;
-  unsigned upper_compared = 0;
+  unsigned char lower[kKeyBuffer], upper[kKeyBuffer];
+  unsigned lower_compared = 0, upper_compared = 0;
+  if (low) bound_key(*tag, *low, lower, &lower_compared);
   if (high) bound_key(*tag, *high, upper, &upper_compared);
-  while (rc == 0 && at.valid) {
-    const unsigned char* k = key_at(*tag, at);
-    if (!k) return bad_index(*tag->index);
-    if (high) {
-      int c = std::memcmp(k, upper.data(), upper_compared);
-      if (c > 0 || (c == 0 && !high->inclusive)) break;
+  const size_t kept = out->size();
+  return read_tree(*tag, [&] {
+    out->resize(kept);  // a read started again begins afresh
+    Position at;
+    int rc = !low ? leftmost(*tag, &at)
+             : low->inclusive ? seek_first(*tag, lower, lower_compared, 0, &at)
+                              : seek_after(*tag, lower, lower_compared, &at);
+    while (rc == 0 && at.valid) {
+      const unsigned char* k = nullptr;
+      long rec_no = 0;
+      rc = entry_at(*tag, at, &k, &rec_no);
+      if (rc != 0) return rc;
+      if (high) {
+        int c = std::memcmp(k, upper, upper_compared);
+        if (c > 0 || (c == 0 && !high->inclusive)) break;
+      }
+      out->push_back(rec_no);
+      rc = next_entry(*tag, &at);
     }
-    out->push_back(static_cast<long>(record_at(*tag, at)));
-    rc = next_entry(*tag, &at);
-  }
-  return rc;
+    return rc;
+  });
 }
 
 }  // namespace qx::dbf

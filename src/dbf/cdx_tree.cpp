@@ -18,14 +18,15 @@ int compare_entry(const Node& node, size_t i, const unsigned char* key, unsigned
                   uint32_t record) {
   int c = compare_keys(node.key(i), key, length);
   if (c != 0 || record == 0) return c;
-  return node.records[i] < record ? -1 : node.records[i] > record ? 1 : 0;
+  uint32_t r = node.record(i);
+  return r < record ? -1 : r > record ? 1 : 0;
 }
 
 // Entries of a leaf must rise, or a walk over them could circle.
 bool entries_rise(const Node& node) {
   for (size_t i = 1; i < node.count(); ++i) {
-    int c = compare_keys(node.key(i - 1), node.key(i), node.key_length);
-    if (c > 0 || (c == 0 && node.records[i - 1] >= node.records[i])) return false;
+    int c = compare_keys(node.key(i - 1), node.key(i), node.key_length());
+    if (c > 0 || (c == 0 && node.record(i - 1) >= node.record(i))) return false;
   }
   return true;
 }
@@ -67,7 +68,7 @@ int descend(Tag& tag, const unsigned char* key, unsigned length, uint32_t record
     if (node->count() == 0) return bad_index(*tag.index, "empty interior page");
     if (i == node->count()) i = node->count() - 1;  // past every key: the last child
     if (path) path->push_back({offset, i});
-    offset = node->children[i];
+    offset = node->child(i);
   }
   return bad_index(*tag.index, "page cycle");
 }
@@ -84,11 +85,13 @@ int settle_forward(Tag& tag, Position* at) {
       at->valid = false;
       return 0;
     }
-    std::vector<unsigned char> last;
+    // Loading the next leaf may evict this one: its last pair is kept.
+    unsigned char last[kMaxKeyLength];
+    const bool has_last = node->count() != 0;
     uint32_t last_record = 0;
-    if (node->count()) {
-      last.assign(node->key(node->count() - 1), node->key(node->count() - 1) + node->key_length);
-      last_record = node->records.back();
+    if (has_last) {
+      std::memcpy(last, node->key(node->count() - 1), node->key_length());
+      last_record = node->last_record();
     }
     uint32_t from = at->leaf;
     const Node* next = nullptr;
@@ -96,8 +99,7 @@ int settle_forward(Tag& tag, Position* at) {
     if (rc != 0) return rc;
     // The next leaf must point back and continue the order.
     if (next->left != from || next->offset == from) return bad_index(*tag.index, "sibling chain");
-    if (!last.empty() && next->count() &&
-        compare_entry(*next, 0, last.data(), tag.key_length, last_record) <= 0)
+    if (has_last && next->count() && compare_entry(*next, 0, last, tag.key_length, last_record) <= 0)
       return bad_index(*tag.index, "sibling order");
     if (guard > 1 << 22) return bad_index(*tag.index, "sibling chain");
     *at = Position{next->offset, 0, true};
@@ -106,8 +108,7 @@ int settle_forward(Tag& tag, Position* at) {
 
 Node new_node(Tag& tag, uint16_t attributes) {
   Node n;
-  n.key_length = tag.key_length;
-  n.attributes = attributes;
+  n.reset(tag.key_length, attributes);
   return n;
 }
 
@@ -116,8 +117,7 @@ int write_node(Tag& tag, const Node& node) {
   if (!encode_page(node, tag.fill(), page)) return bad_index(*tag.index, "page overflow");
   int rc = write_bytes(*tag.index, node.offset, page, kPageSize);
   if (rc != 0) return rc;
-  if (tag.cache.size() >= kCacheLimit) tag.cache.clear();
-  tag.cache[node.offset] = node;
+  tag.cache.store(node);
   return 0;
 }
 
@@ -145,7 +145,7 @@ size_t split_point(const Tag& tag, const Node& node) {
 
 void copy_range(const Node& from, size_t begin, size_t end, Node& to) {
   for (size_t i = begin; i < end; ++i)
-    to.append(from.key(i), from.records[i], from.leaf() ? 0 : from.children[i]);
+    to.append(from.key(i), from.record(i), from.leaf() ? 0 : from.child(i));
 }
 
 // Rewrites the parents on the path so that each entry names its child's
@@ -158,13 +158,13 @@ int update_parents(Tag& tag, const std::vector<PathStep>& path, const Node& chil
     if (rc != 0) return rc;
     if (child.count() == 0) return 0;
     size_t i = path[level].entry;
-    if (i >= p->count() || p->children[i] != child.offset) return bad_index(*tag.index, "parent entry");
+    if (i >= p->count() || p->child(i) != child.offset) return bad_index(*tag.index, "parent entry");
     const unsigned char* last = child.key(child.count() - 1);
-    uint32_t last_record = child.records.back();
-    if (compare_keys(p->key(i), last, tag.key_length) == 0 && p->records[i] == last_record) return 0;
+    uint32_t last_record = child.last_record();
+    if (compare_keys(p->key(i), last, tag.key_length) == 0 && p->record(i) == last_record) return 0;
     Node parent = *p;
-    std::memcpy(parent.key(i), last, tag.key_length);
-    parent.records[i] = last_record;
+    parent.set_key(i, last);
+    parent.set_record(i, last_record);
     rc = write_node(tag, parent);
     if (rc != 0) return rc;
     child = parent;
@@ -220,8 +220,8 @@ int store_node(Tag& tag, std::vector<PathStep> path, Node node) {
       // The root split: a new root above the two halves.
       Node root = new_node(tag, kAttrRoot);
       root.offset = allocate_pages(*tag.index, 1);
-      root.append(left.key(left.count() - 1), left.records.back(), left.offset);
-      root.append(right.key(right.count() - 1), right.records.back(), right.offset);
+      root.append(left.key(left.count() - 1), left.last_record(), left.offset);
+      root.append(right.key(right.count() - 1), right.last_record(), right.offset);
       rc = write_node(tag, root);
       if (rc != 0) return rc;
       tag.root = root.offset;
@@ -233,9 +233,9 @@ int store_node(Tag& tag, std::vector<PathStep> path, Node node) {
     rc = load_node(tag, up.offset, &p);
     if (rc != 0) return rc;
     Node parent = *p;
-    std::memcpy(parent.key(up.entry), left.key(left.count() - 1), tag.key_length);
-    parent.records[up.entry] = left.records.back();
-    parent.insert(up.entry + 1, right.key(right.count() - 1), right.records.back(), right.offset);
+    parent.set_key(up.entry, left.key(left.count() - 1));
+    parent.set_record(up.entry, left.last_record());
+    parent.insert(up.entry + 1, right.key(right.count() - 1), right.last_record(), right.offset);
     node = std::move(parent);
   }
 }
@@ -252,7 +252,7 @@ int unlink_node(Tag& tag, std::vector<PathStep> path, const Node& node) {
   int rc = set_right_pointer(tag, node.left, node.right);
   if (rc == 0) rc = set_left_pointer(tag, node.right, node.left);
   if (rc != 0) return rc;
-  tag.cache.erase(node.offset);
+  tag.cache.forget(node.offset);
   PathStep up = path.back();
   path.pop_back();
   const Node* p = nullptr;
@@ -269,22 +269,20 @@ int unlink_node(Tag& tag, std::vector<PathStep> path, const Node& node) {
 }  // namespace
 
 int load_node(Tag& tag, uint32_t offset, const Node** node) {
-  auto it = tag.cache.find(offset);
-  if (it != tag.cache.end()) {
-    *node = &it->second;
+  if (const Node* cached = tag.cache.find(offset)) {
+    *node = cached;
     return 0;
   }
+  if (tag.cached_only) return kNotCached;
   if (offset % kPageSize != 0 || offset < 2 * kPageSize) return bad_index(*tag.index, "page offset");
   unsigned char page[kPageSize];
   int rc = read_bytes(*tag.index, offset, page, kPageSize);
   if (rc != 0) return rc;
-  Node decoded;
+  Node& decoded = tag.spare;
   if (!decode_page(page, offset, tag.key_length, tag.fill(), decoded) ||
       (decoded.leaf() && !entries_rise(decoded)))
     return bad_index(*tag.index, "page contents");
-  if (tag.cache.size() >= kCacheLimit) tag.cache.clear();
-  auto placed = tag.cache.emplace(offset, std::move(decoded));
-  *node = &placed.first->second;
+  *node = tag.cache.adopt(decoded);
   return 0;
 }
 
@@ -336,7 +334,7 @@ int leftmost(Tag& tag, Position* at) {
       return settle_forward(tag, at);
     }
     if (node->count() == 0) return bad_index(*tag.index, "empty interior page");
-    offset = node->children.front();
+    offset = node->child(0);
   }
   return bad_index(*tag.index, "page cycle");
 }
@@ -356,7 +354,7 @@ int rightmost(Tag& tag, Position* at) {
       return 0;
     }
     if (node->count() == 0) return bad_index(*tag.index, "empty interior page");
-    offset = node->children.back();
+    offset = node->child(node->count() - 1);
   }
   return bad_index(*tag.index, "page cycle");
 }
@@ -382,18 +380,20 @@ int prev_entry(Tag& tag, Position* at) {
       return 0;
     }
     uint32_t from = at->leaf;
-    std::vector<unsigned char> first;
+    // Loading the leaf before may evict this one: its first pair is kept.
+    unsigned char first[kMaxKeyLength];
+    const bool has_first = node->count() != 0;
     uint32_t first_record = 0;
-    if (node->count()) {
-      first.assign(node->key(0), node->key(0) + node->key_length);
-      first_record = node->records.front();
+    if (has_first) {
+      std::memcpy(first, node->key(0), node->key_length());
+      first_record = node->record(0);
     }
     const Node* prev = nullptr;
     rc = load_node(tag, node->left, &prev);
     if (rc != 0) return rc;
     if (prev->right != from || prev->offset == from) return bad_index(*tag.index, "sibling chain");
-    if (!first.empty() && prev->count() &&
-        compare_entry(*prev, prev->count() - 1, first.data(), tag.key_length, first_record) >= 0)
+    if (has_first && prev->count() &&
+        compare_entry(*prev, prev->count() - 1, first, tag.key_length, first_record) >= 0)
       return bad_index(*tag.index, "sibling order");
     if (prev->count()) {
       *at = Position{prev->offset, prev->count() - 1, true};
@@ -413,7 +413,7 @@ const unsigned char* key_at(Tag& tag, const Position& at) {
 uint32_t record_at(Tag& tag, const Position& at) {
   const Node* node = nullptr;
   if (load_node(tag, at.leaf, &node) != 0 || at.entry >= node->count()) return 0;
-  return node->records[at.entry];
+  return node->record(at.entry);
 }
 
 int insert_key(Tag& tag, const unsigned char* key, uint32_t record) {

@@ -1,0 +1,97 @@
+// The decoded pages of one tree of an index file, by their offsets.
+//
+// The cache is bounded by memory, not by a count of pages: a budget in bytes
+// per tree (page_cache_budget(), 32 MiB unless set otherwise).  A tree of a
+// million records with ten-byte keys decodes to about 30 MB, so a tree of
+// that size stays whole in memory and random seeks read each page once, while
+// a program that opens many tags pays only for the ones it actually walks.
+//
+// When a new page does not fit, leaves are evicted one at a time in clock
+// order (a leaf used since the hand last passed gets a second chance);
+// interior pages and the root are kept, since every search passes through
+// them.  Only a tree whose upper levels alone exceed the budget loses
+// interior pages too, never the root.  Evicted pages keep their buffers for
+// the next page decoded, so a cache that is full allocates nothing.
+//
+// A page found or placed stays where it is until the next page is placed
+// (which may evict it) or the cache is cleared; callers that hold a page
+// across another load copy what they need from it first.
+#ifndef QX_DBF_CDX_CACHE_INTERNAL_H
+#define QX_DBF_CDX_CACHE_INTERNAL_H
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "dbf/cdx_page_internal.h"
+
+namespace qx::dbf::cdx {
+
+class PageCache {
+ public:
+  PageCache() = default;
+  PageCache(const PageCache&) = delete;
+  PageCache& operator=(const PageCache&) = delete;
+
+  // The page at `offset`, marked as used; null when it is not cached.
+  const Node* find(uint32_t offset);
+  // Takes a decoded page in, in place of any page at its offset, by
+  // swapping contents: `node` is left holding storage the cache no longer
+  // needs (an evicted page's buffer, to decode the next page into).
+  const Node* adopt(Node& node);
+  // Keeps a copy of a page as it was written.
+  void store(const Node& node);
+  // Forgets the page at `offset` (a page taken out of its tree).
+  void forget(uint32_t offset);
+  // Forgets every page and gives their memory back.
+  void clear();
+
+  bool empty() const { return pages_ == 0; }
+  size_t pages() const { return pages_; }
+  // The memory the cached pages take, as counted against the budget.
+  size_t bytes() const { return bytes_; }
+
+ private:
+  struct Slot {
+    Node node;
+    size_t bytes = 0;
+    bool occupied = false;
+    bool used = false;  // found since the clock's hand last passed
+  };
+  // One entry of the open-addressed table from offsets to slots.
+  struct Entry {
+    uint32_t offset = 0;
+    uint32_t slot = 0;  // slot index + 1; 0: empty
+  };
+
+  static constexpr uint32_t kNone = 0xFFFFFFFF;
+
+  static size_t cost(const Node& node);
+  size_t position(uint32_t offset) const;
+  uint32_t index_of(uint32_t offset) const;
+  Slot* slot_of(uint32_t offset);
+  void link(uint32_t offset, uint32_t slot);
+  void unlink(uint32_t offset);
+  void grow_table();
+  void make_room(size_t need);
+  bool evict_one(bool interior_too);
+  void release(uint32_t slot);
+  Slot& take_slot(uint32_t offset, size_t need);
+
+  std::deque<Slot> slots_;  // stable addresses: pages handed out stay put
+  std::vector<uint32_t> free_;
+  std::vector<Entry> table_;
+  unsigned table_bits_ = 0;  // the table holds 2^table_bits_ entries
+  size_t pages_ = 0;
+  size_t bytes_ = 0;
+  size_t hand_ = 0;
+};
+
+// The memory each tree's cache may use, for every index file opened after.
+size_t page_cache_budget();
+void set_page_cache_budget(size_t bytes);
+
+}  // namespace qx::dbf::cdx
+
+#endif  // QX_DBF_CDX_CACHE_INTERNAL_H

@@ -107,6 +107,13 @@ bool take_wait(Args* args, Engine& e) {
   return true;
 }
 
+std::string trimmed(std::string text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
 std::string field_text(Field* f) {
   return std::string(fldString(f), static_cast<size_t>(fldWidth(f)));
 }

@@ -43,6 +43,8 @@ qx::dbf::Table* open_table(qx::dbf::Engine& e, const std::string& file, bool rea
 // attempts (5 seconds when not given); false when SECONDS is not a whole
 // number from 0 to 3600.
 bool take_wait(Args* args, qx::dbf::Engine& e);
+// The text without the blanks before and after it.
+std::string trimmed(std::string text);
 // The field's value as stored: its width in bytes.
 std::string field_text(qx::dbf::Field* f);
 

@@ -36,13 +36,6 @@ namespace {
 
 using namespace qx::dbf;
 
-std::string trimmed(std::string text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 // A field of a later table that holds its value as binary bytes.
 bool is_binary(Field* f) {
   int type = fldStoredType(f), width = fldWidth(f);
@@ -201,9 +194,7 @@ int run_export(const Args& args) {
   return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
 }
 
-const DbfSubcommand kExport("export",
-                            "export FILE --csv [--tag TAG]   the records as CSV on standard output "
-                            "(TAG a tag's name or a tag id)",
+const DbfSubcommand kExport("export", "export FILE --csv [--tag TAG]   the records as CSV on standard output",
                             run_export);
 
 }  // namespace

@@ -26,13 +26,6 @@ using namespace qx::dbf;
 
 constexpr long kProgressRows = 10000;
 
-std::string trimmed(std::string text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 // The CSV's dates are YYYY-MM-DD; the field checks take CCYYMMDD.
 std::string import_value(const qx_DbFldNode* field, const std::string& value) {
   if (field->type == u'D' && value.size() == 10 && value[4] == '-' && value[7] == '-')

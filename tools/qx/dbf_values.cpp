@@ -44,16 +44,16 @@ bool is_number(const std::string& s) {
 
 bool leap_year(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
-// CCYYMMDD naming a day of the calendar (the engine's conversions would
-// roll 20230231 over into March).
-// Whether the number, written as a field of this width and decimals
-// holds it, fits: the engine writes asterisks when it does not.
+// Whether the number fits a field of this width and decimals: the engine
+// writes asterisks in its place when it does not.
 bool fits_width(double number, int width, int decimals) {
   std::string text(static_cast<size_t>(width), ' ');
   format_number(text.data(), static_cast<unsigned>(width), static_cast<unsigned>(decimals), number);
   return text.find('*') == std::string::npos;
 }
 
+// CCYYMMDD naming a day of the calendar (the engine's conversions would
+// roll 20230231 over into March).
 bool is_real_date(const std::string& s) {
   size_t i = 0;
   if (s.size() != 8 || skip_digits(s, &i) != 8) return false;
@@ -94,7 +94,8 @@ bool check_value(const qx_DbFldNode* field, const std::string& value, FieldValue
       if (!is_number(value)) return *why = "not a number", false;
       checked->is_number = true;
       checked->number = std::strtod(value.c_str(), nullptr);
-      return fits_width(checked->number, width, field->decimals) || (*why = "does not fit", false);
+      if (!fits_width(checked->number, width, field->decimals)) return *why = "does not fit", false;
+      return true;
     case u'D':
       if (!value.empty() && (!is_real_date(value) || date_to_day(value.c_str()) == 0))
         return *why = "not a date CCYYMMDD", false;

@@ -16,6 +16,7 @@ size_t page_cache_budget() { return g_budget; }
 void set_page_cache_budget(size_t bytes) { g_budget = bytes; }
 
 size_t PageCache::cost(const Node& node) { return node.capacity() + sizeof(Slot) + 2 * sizeof(Entry); }
+size_t PageCache::cost_of_size(const Node& node) { return node.size() + sizeof(Slot) + 2 * sizeof(Entry); }
 
 // Page offsets are multiples of 512: the page number, spread by a
 // multiplicative hash (its high bits), picks the first place to look.
@@ -91,6 +92,7 @@ void PageCache::grow_table() {
 void PageCache::release(uint32_t slot) {
   Slot& s = slots_[slot];
   unlink(s.node.offset);
+  s.node = Node();  // its memory goes back at once
   s.occupied = false;
   s.used = false;
   bytes_ -= s.bytes;
@@ -144,23 +146,16 @@ PageCache::Slot& PageCache::take_slot(uint32_t offset, size_t need) {
   return s;
 }
 
-const Node* PageCache::adopt(Node& node) {
-  Slot* s = slot_of(node.offset);
-  if (!s) s = &take_slot(node.offset, cost(node));
-  std::swap(s->node, node);
-  bytes_ = bytes_ - s->bytes + cost(s->node);
-  s->bytes = cost(s->node);
-  s->used = true;
-  return &s->node;
-}
-
-void PageCache::store(const Node& node) {
-  Slot* s = slot_of(node.offset);
-  if (!s) s = &take_slot(node.offset, cost(node));
-  s->node = node;
-  bytes_ = bytes_ - s->bytes + cost(s->node);
-  s->bytes = cost(s->node);
-  s->used = true;
+// A page placed again (a page this engine rewrote) gives up its slot
+// first, so that the budget holds for its new size too.  The copy is made
+// into an empty buffer, so it takes exactly the bytes it needs.
+const Node* PageCache::store(const Node& node) {
+  forget(node.offset);
+  Slot& s = take_slot(node.offset, cost_of_size(node));
+  s.node = node;
+  s.bytes = cost(s.node);
+  bytes_ += s.bytes;
+  return &s.node;
 }
 
 void PageCache::forget(uint32_t offset) {

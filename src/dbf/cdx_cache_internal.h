@@ -10,10 +10,11 @@
 // order (a leaf used since the hand last passed gets a second chance);
 // interior pages and the root are kept, since every search passes through
 // them.  Only a tree whose upper levels alone exceed the budget loses
-// interior pages too, never the root.  Evicted pages keep their buffers for
-// the next page decoded, so a cache that is full allocates nothing.
+// interior pages too, never the root.  A page is decoded into a buffer the
+// tree reuses and kept as an exact copy: one allocation per page read, and
+// the memory counted is the memory held.
 //
-// A page found or placed stays where it is until the next page is placed
+// A page found or stored stays where it is until the next page is stored
 // (which may evict it) or the cache is cleared; callers that hold a page
 // across another load copy what they need from it first.
 #ifndef QX_DBF_CDX_CACHE_INTERNAL_H
@@ -36,12 +37,10 @@ class PageCache {
 
   // The page at `offset`, marked as used; null when it is not cached.
   const Node* find(uint32_t offset);
-  // Takes a decoded page in, in place of any page at its offset, by
-  // swapping contents: `node` is left holding storage the cache no longer
-  // needs (an evicted page's buffer, to decode the next page into).
-  const Node* adopt(Node& node);
-  // Keeps a copy of a page as it was written.
-  void store(const Node& node);
+  // Keeps a copy of a page (as decoded, or as this engine wrote it), in
+  // place of any page at its offset; the copy stays where it is until the
+  // next page is stored (which may evict it) or the cache is cleared.
+  const Node* store(const Node& node);
   // Forgets the page at `offset` (a page taken out of its tree).
   void forget(uint32_t offset);
   // Forgets every page and gives their memory back.
@@ -68,6 +67,7 @@ class PageCache {
   static constexpr uint32_t kNone = 0xFFFFFFFF;
 
   static size_t cost(const Node& node);
+  static size_t cost_of_size(const Node& node);
   size_t position(uint32_t offset) const;
   uint32_t index_of(uint32_t offset) const;
   Slot* slot_of(uint32_t offset);

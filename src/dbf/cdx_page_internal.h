@@ -62,7 +62,8 @@ class Node {
   bool root() const { return (attributes & kAttrRoot) != 0; }
   unsigned key_length() const { return key_length_; }
   size_t count() const { return count_; }
-  // Bytes of the page's own buffer (what it costs a cache to keep).
+  // Bytes of the entries, and of the buffer that holds them.
+  size_t size() const { return data_.size(); }
   size_t capacity() const { return data_.capacity(); }
 
   const unsigned char* key(size_t i) const { return entry(i); }

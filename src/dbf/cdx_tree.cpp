@@ -282,7 +282,7 @@ int load_node(Tag& tag, uint32_t offset, const Node** node) {
   if (!decode_page(page, offset, tag.key_length, tag.fill(), decoded) ||
       (decoded.leaf() && !entries_rise(decoded)))
     return bad_index(*tag.index, "page contents");
-  *node = tag.cache.adopt(decoded);
+  *node = tag.cache.store(decoded);
   return 0;
 }
 

@@ -119,7 +119,11 @@ class CdxWrite : public ::testing::Test {
     engine.quietErrors = 1;
     engine.exclusiveAccess = 1;
   }
-  void TearDown() override { engShutdown(&engine); }
+  void TearDown() override {
+    engShutdown(&engine);
+    cdx::set_page_cache_budget(kDefaultCacheBudget);
+  }
+  static inline const size_t kDefaultCacheBudget = cdx::page_cache_budget();
 
   Table* makeTable(int records, std::mt19937& rng) {
     Table* t = dbfCreate(&engine, dir.file("items.dbf").c_str(), kFields, nullptr);
@@ -209,6 +213,10 @@ TEST_F(CdxWrite, TenThousandChangesAndAPackLeaveEveryTagAsARebuildWouldMakeIt) {
   Table* t = makeTable(500, rng);
   ASSERT_NE(t, nullptr);
   ASSERT_NE(idxCreate(t, nullptr, kTags), nullptr);
+  // A page cache of a dozen pages: the changes run with pages evicted and
+  // read again all the time, and the cache keeps to its budget.
+  constexpr size_t kBudget = 16 << 10;
+  cdx::set_page_cache_budget(kBudget);
   for (int op = 0; op < 10000; ++op) {
     long count = dbfRecordCount(t);
     unsigned kind = rng() % 20;
@@ -228,6 +236,8 @@ TEST_F(CdxWrite, TenThousandChangesAndAPackLeaveEveryTagAsARebuildWouldMakeIt) {
     ASSERT_EQ(dbfWrite(t, n), 0) << op;
   }
   expectTagsRight(t, dir.file("items.cdx"));
+  for (const TagInfo* info = kTags; info->name; ++info)
+    EXPECT_LE(tagFind(t, info->name)->cache.bytes(), kBudget) << info->name;
   ASSERT_EQ(dbfPack(t), 0);
   expectTagsRight(t, dir.file("items.cdx"));
   // A second index built from scratch holds the very same entries.

@@ -25,6 +25,9 @@ inline uint16_t get16be(const unsigned char* p) {
 inline uint32_t get32be(const unsigned char* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
 }
+inline uint64_t get64be(const unsigned char* p) {
+  return (uint64_t{get32be(p)} << 32) | get32be(p + 4);
+}
 
 inline void put16le(unsigned char* p, uint16_t v) {
   p[0] = static_cast<unsigned char>(v);

@@ -25,35 +25,29 @@ size_t PageCache::position(uint32_t offset) const {
   return static_cast<size_t>(((page * 0x9E3779B97F4A7C15u) >> (64 - table_bits_)));
 }
 
-uint32_t PageCache::index_of(uint32_t offset) const {
-  if (table_.empty()) return kNone;
+PageCache::Slot* PageCache::slot_of(uint32_t offset) const {
+  if (table_.empty()) return nullptr;
   const size_t mask = table_.size() - 1;
   for (size_t i = position(offset);; i = (i + 1) & mask) {
     const Entry& e = table_[i];
-    if (e.slot == 0) return kNone;
-    if (e.offset == offset) return e.slot - 1;
+    if (!e.slot || e.offset == offset) return e.slot;
   }
-}
-
-PageCache::Slot* PageCache::slot_of(uint32_t offset) {
-  uint32_t index = index_of(offset);
-  return index == kNone ? nullptr : &slots_[index];
 }
 
 const Node* PageCache::find(uint32_t offset) {
   Slot* s = slot_of(offset);
   if (!s) return nullptr;
-  s->used = true;
+  if (!s->used) s->used = true;  // no write to a line that only is read
   return &s->node;
 }
 
-void PageCache::link(uint32_t offset, uint32_t slot) {
+void PageCache::link(Slot* slot) {
   // At most half full, so that a miss ends after a probe or two.
   if (2 * (pages_ + 1) > table_.size()) grow_table();
   const size_t mask = table_.size() - 1;
-  size_t i = position(offset);
-  while (table_[i].slot != 0) i = (i + 1) & mask;
-  table_[i] = Entry{offset, slot + 1};
+  size_t i = position(slot->node.offset);
+  while (table_[i].slot) i = (i + 1) & mask;
+  table_[i] = Entry{slot->node.offset, slot};
 }
 
 // Removes an offset and moves the entries after it back over the hole, so
@@ -62,8 +56,8 @@ void PageCache::link(uint32_t offset, uint32_t slot) {
 void PageCache::unlink(uint32_t offset) {
   const size_t mask = table_.size() - 1;
   size_t hole = position(offset);
-  while (table_[hole].offset != offset || table_[hole].slot == 0) hole = (hole + 1) & mask;
-  for (size_t next = (hole + 1) & mask; table_[next].slot != 0; next = (next + 1) & mask) {
+  while (table_[hole].offset != offset || !table_[hole].slot) hole = (hole + 1) & mask;
+  for (size_t next = (hole + 1) & mask; table_[next].slot; next = (next + 1) & mask) {
     size_t home = position(table_[next].offset);
     // The entry may fill the hole when its first place is not between the
     // hole and where it stands (cyclically).
@@ -82,15 +76,14 @@ void PageCache::grow_table() {
   table_.assign(size_t{1} << table_bits_, Entry{});
   const size_t mask = table_.size() - 1;
   for (const Entry& e : old) {
-    if (e.slot == 0) continue;
+    if (!e.slot) continue;
     size_t i = position(e.offset);
-    while (table_[i].slot != 0) i = (i + 1) & mask;
+    while (table_[i].slot) i = (i + 1) & mask;
     table_[i] = e;
   }
 }
 
-void PageCache::release(uint32_t slot) {
-  Slot& s = slots_[slot];
+void PageCache::release(Slot& s) {
   unlink(s.node.offset);
   s.node = Node();  // its memory goes back at once
   s.occupied = false;
@@ -98,7 +91,7 @@ void PageCache::release(uint32_t slot) {
   bytes_ -= s.bytes;
   s.bytes = 0;
   --pages_;
-  free_.push_back(slot);
+  free_.push_back(s.index);
 }
 
 // Moves the clock's hand on to the next page it may evict and evicts it;
@@ -114,7 +107,7 @@ bool PageCache::evict_one(bool interior_too) {
       s.used = false;
       continue;
     }
-    release(static_cast<uint32_t>(at));
+    release(s);
     return true;
   }
   return false;
@@ -130,20 +123,20 @@ void PageCache::make_room(size_t need) {
 
 PageCache::Slot& PageCache::take_slot(uint32_t offset, size_t need) {
   make_room(need);
-  uint32_t index;
+  Slot* s;
   if (!free_.empty()) {
-    index = free_.back();
+    s = &slots_[free_.back()];
     free_.pop_back();
   } else {
-    index = static_cast<uint32_t>(slots_.size());
-    slots_.emplace_back();
+    s = &slots_.emplace_back();
+    s->index = static_cast<uint32_t>(slots_.size() - 1);
   }
-  Slot& s = slots_[index];
-  s.occupied = true;
-  s.used = true;
+  s->occupied = true;
+  s->used = true;
+  s->node.offset = offset;
   ++pages_;
-  link(offset, index);
-  return s;
+  link(s);
+  return *s;
 }
 
 // A page placed again (a page this engine rewrote) gives up its slot
@@ -159,8 +152,7 @@ const Node* PageCache::store(const Node& node) {
 }
 
 void PageCache::forget(uint32_t offset) {
-  uint32_t index = index_of(offset);
-  if (index != kNone) release(index);
+  if (Slot* s = slot_of(offset)) release(*s);
 }
 
 void PageCache::clear() {

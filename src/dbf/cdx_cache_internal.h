@@ -55,28 +55,26 @@ class PageCache {
   struct Slot {
     Node node;
     size_t bytes = 0;
+    uint32_t index = 0;  // in slots_
     bool occupied = false;
     bool used = false;  // found since the clock's hand last passed
   };
   // One entry of the open-addressed table from offsets to slots.
   struct Entry {
     uint32_t offset = 0;
-    uint32_t slot = 0;  // slot index + 1; 0: empty
+    Slot* slot = nullptr;  // null: empty
   };
-
-  static constexpr uint32_t kNone = 0xFFFFFFFF;
 
   static size_t cost(const Node& node);
   static size_t cost_of_size(const Node& node);
   size_t position(uint32_t offset) const;
-  uint32_t index_of(uint32_t offset) const;
-  Slot* slot_of(uint32_t offset);
-  void link(uint32_t offset, uint32_t slot);
+  Slot* slot_of(uint32_t offset) const;
+  void link(Slot* slot);
   void unlink(uint32_t offset);
   void grow_table();
   void make_room(size_t need);
   bool evict_one(bool interior_too);
-  void release(uint32_t slot);
+  void release(Slot& slot);
   Slot& take_slot(uint32_t offset, size_t need);
 
   std::deque<Slot> slots_;  // stable addresses: pages handed out stay put

@@ -5,10 +5,6 @@
 
 namespace qx {
 
-bool trace_enabled(const TraceFamily& family) {
-  return qx_Diag_getLevel() >= 3 && (qx_Diag_getCondition() & family.bit) != 0;
-}
-
 void trace_event(const TraceFamily& family, const char* word, const qx_wchar* name, int line) {
   if (!trace_enabled(family)) return;
   port::wstring text = port::widen(word);

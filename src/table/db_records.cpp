@@ -12,35 +12,12 @@
 namespace {
 
 namespace dbf = qx::dbf;
-using qx::table::set_value;
 
-// Fills one template element from the table field of its name.
-void fill_element(dbf::Table* t, qx_DbFldNode* node) {
-  set_value(node, nullptr);
-  dbf::Field* f = dbf::dbfFieldByName(t, qx::table::to_ansi(node->name).c_str());
-  if (!f) {
-    node->width = 1;
-    node->decimals = 0;
-    node->type = u'C';
-    set_value(node, u"");
-    return;
-  }
-  node->width = dbf::fldWidth(f);
-  node->decimals = dbf::fldDecimals(f);
-  node->type = static_cast<qx_wchar>(dbf::fldType(f));
-  if (dbf::fldIsMemo(f)) {
-    std::u16string text = qx::table::field_text(f);
-    set_value(node, text.c_str());
-  } else {
-    node->value = qx::table::trimmed_copy(dbf::fldString(f), node->type);
-  }
-}
-
-// Reads the current record of `t` into a fresh copy of `fields` (or a new
-// list) and appends it to *cursor (made with the first record).
-void append_current(dbf::Table* t, qx_DbFldList* fields, const qx_wchar* label,
+// Appends the current record, read by `reader`, to *cursor (made with the
+// first record).
+void append_current(const qx::table::RecordReader& reader, const qx_wchar* label,
                     qx_DbCursor** cursor) {
-  qx_DbFldList* list = qx_Db_readCurrRec(t, fields ? qx_DbFldList_copy(fields) : nullptr);
+  qx_DbFldList* list = reader.read();
   if (!list) return;
   if (!*cursor) *cursor = qx_DbCursor_create();
   if (!*cursor || !qx_DbCursor_insEnd(*cursor, label, list)) qx_DbFldList_destroy(list);
@@ -54,17 +31,11 @@ qx_DbFldList* qx_Db_readCurrRec(void* table, qx_DbFldList* fields) {
   auto* t = static_cast<dbf::Table*>(table);
   if (!t) return nullptr;
   if (fields && fields->count > 0) {
-    for (qx_LnkListNode* at = fields->first; at; at = at->next)
-      if (auto* node = static_cast<qx_DbFldNode*>(at->data)) fill_element(t, node);
+    qx::table::RecordReader(t, fields).fill(fields);
     return fields;
   }
   qx_DbFldList* list = fields ? fields : qx_LnkList_create(nullptr);
-  if (!list) return nullptr;
-  int count = dbf::dbfFieldCount(t);
-  for (int i = 1; i <= count; ++i) {
-    qx_DbFldNode* node = qx_DbFldNode_fromFld(dbf::dbfFieldByNumber(t, i));
-    if (node && !qx_LnkList_insEnd(list, node)) qx_DbFldNode_destroy(node);
-  }
+  if (list) qx::table::RecordReader(t).append_to(list);
   return list;
 }
 
@@ -109,9 +80,12 @@ int qx_Db_modRec(int id, qx_DbFldList* fields) {
 qx_DbCursor* qx_Db_readTable(int id, const qx_wchar* label, qx_DbFldList* fields) {
   dbf::Table* t = qx::table::table_of(id);
   if (!t) return nullptr;
+  // Each record's list is made as qx_Db_readCurrRec fills a copy of the
+  // template, from one reading of the template and the table's fields.
+  qx::table::RecordReader reader(t, fields);
   qx_DbCursor* cursor = nullptr;
   for (dbf::dbfTop(t); !dbf::dbfEof(t);) {
-    append_current(t, fields, label, &cursor);
+    append_current(reader, label, &cursor);
     if (dbf::dbfSkip(t, 1) < 0) break;  // a failed move would never reach the end
   }
   return cursor;
@@ -125,9 +99,10 @@ qx_DbCursor* qx_Db_query(int id, const qx_wchar* expression, const qx_wchar* lab
   if (!relation) return nullptr;
   dbf::relSetQuery(relation, qx::table::to_ansi(expression).c_str());
   dbf::relLock(relation);
+  qx::table::RecordReader reader(t, fields);
   qx_DbCursor* cursor = nullptr;
   for (int rc = dbf::relTop(relation); rc == 0; rc = dbf::relSkip(relation, 1))
-    append_current(t, fields, label, &cursor);
+    append_current(reader, label, &cursor);
   dbf::relUnlock(relation);
   dbf::relFree(relation, 0);
   return cursor;

@@ -6,6 +6,7 @@
 #include "core/owned_text.h"
 #include "core/trace.h"
 #include "dbf/field.h"
+#include "dbf/table.h"
 #include "port/wstr.h"
 #include "qx/dbfldlist.h"
 #include "qx/diag.h"
@@ -35,9 +36,11 @@ bool is_blank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 }  // namespace
 
 qx_wchar* trimmed_copy(std::string_view text, qx_wchar type) {
-  size_t end = text.find('\0');
-  if (end == std::string_view::npos) end = text.size();
-  while (end > 0 && is_blank(static_cast<unsigned char>(text[end - 1]))) --end;
+  // One pass finds both the end (a zero byte ends the text, as it ends a C
+  // string) and the last character that is no white space.
+  size_t end = 0;
+  for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i)
+    if (!is_blank(static_cast<unsigned char>(text[i]))) end = i + 1;
   size_t begin = 0;
   if (type == u'N' || type == u'F')
     while (begin < end && is_blank(static_cast<unsigned char>(text[begin]))) ++begin;
@@ -86,6 +89,100 @@ std::u16string field_text(dbf::Field* field) {
 int store_text(dbf::Field* field, const std::string& text) {
   if (dbf::fldIsMemo(field)) return dbf::fldAssignMemo(field, text);
   return dbf::fldAssignN(field, text.data(), text.size());
+}
+
+namespace {
+
+// A node of the field as qx_DbFldNode_fromFld makes it, without its value:
+// the name widened byte by byte and cut to 63, the type upper-cased.
+qx_DbFldNode shape_of_field(dbf::Field* field) {
+  qx_DbFldNode shape{};
+  std::string_view name = dbf::fldName(field);
+  for (size_t i = 0; i < name.size() && i + 1 < QX_DBFLD_NAME_LEN; ++i)
+    shape.name[i] = static_cast<unsigned char>(name[i]);
+  shape.width = dbf::fldWidth(field);
+  shape.decimals = dbf::fldDecimals(field);
+  shape.type = node_type(dbf::fldType(field));
+  return shape;
+}
+
+// A template node filled from the field of its name, without its value:
+// its own name, the field's width, decimals and type letter as the engine
+// gives it; a field the table lacks is C 1 0.
+qx_DbFldNode shape_of_template(const qx_DbFldNode& node, dbf::Field* field) {
+  qx_DbFldNode shape{};
+  port::wcopy(shape.name, QX_DBFLD_NAME_LEN, node.name);
+  shape.width = field ? dbf::fldWidth(field) : 1;
+  shape.decimals = field ? dbf::fldDecimals(field) : 0;
+  shape.type = field ? static_cast<qx_wchar>(dbf::fldType(field)) : u'C';
+  return shape;
+}
+
+// The value of a node of `type` from the field's current record: its
+// record bytes, or a memo field's contents (read into `memo`); an empty
+// text for no field.  Null when memory runs out.
+qx_wchar* value_of(dbf::Field* field, bool memo, qx_wchar type, std::string& memo_text) {
+  if (!field) return trimmed_copy({}, type);
+  if (memo) {
+    dbf::fldMemoText(field, memo_text);
+    return trimmed_copy(memo_text, type);
+  }
+  // The view ends at the width: the record bytes need no length scan.
+  return trimmed_copy(std::string_view(dbf::fldString(field), dbf::fldWidth(field)), type);
+}
+
+}  // namespace
+
+RecordReader::RecordReader(dbf::Table* table, const qx_DbFldList* fields) {
+  if (fields)
+    for (const qx_LnkListNode* at = fields->first; at; at = at->next) {
+      const auto* node = static_cast<const qx_DbFldNode*>(at->data);
+      if (!node) continue;
+      dbf::Field* field = dbf::dbfFieldByName(table, to_ansi(node->name).c_str());
+      columns_.push_back({field, dbf::fldIsMemo(field), shape_of_template(*node, field)});
+    }
+  if (!columns_.empty()) return;
+  int count = dbf::dbfFieldCount(table);
+  columns_.reserve(count > 0 ? static_cast<size_t>(count) : 0);
+  for (int i = 1; i <= count; ++i) {
+    dbf::Field* field = dbf::dbfFieldByNumber(table, i);
+    if (field) columns_.push_back({field, dbf::fldIsMemo(field), shape_of_field(field)});
+  }
+}
+
+qx_DbFldNode* RecordReader::make_node(const Column& column) const {
+  auto* node = static_cast<qx_DbFldNode*>(qx_Malloc(sizeof(qx_DbFldNode)));
+  if (!node) return nullptr;
+  *node = column.shape;
+  node->value = value_of(column.field, column.memo, node->type, memo_);
+  return node;
+}
+
+void RecordReader::append_to(qx_DbFldList* list) const {
+  for (const Column& column : columns_) {
+    qx_DbFldNode* node = make_node(column);
+    if (node && !qx_LnkList_insEnd(list, node)) qx_DbFldNode_destroy(node);
+  }
+}
+
+void RecordReader::fill(qx_DbFldList* fields) const {
+  auto column = columns_.begin();
+  for (qx_LnkListNode* at = fields->first; at && column != columns_.end(); at = at->next) {
+    auto* node = static_cast<qx_DbFldNode*>(at->data);
+    if (!node) continue;
+    qx_Free(node->value);
+    node->width = column->shape.width;
+    node->decimals = column->shape.decimals;
+    node->type = column->shape.type;
+    node->value = value_of(column->field, column->memo, node->type, memo_);
+    ++column;
+  }
+}
+
+qx_DbFldList* RecordReader::read() const {
+  qx_DbFldList* list = qx_LnkList_create(nullptr);
+  if (list) append_to(list);
+  return list;
 }
 
 }  // namespace qx::table
@@ -157,21 +254,9 @@ qx_DbFldNode* qx_DbFldNode_fromFld(void* field) {
   if (!f) return nullptr;
   auto* node = static_cast<qx_DbFldNode*>(qx_Malloc(sizeof(qx_DbFldNode)));
   if (!node) return nullptr;
-  *node = qx_DbFldNode{};
-  std::string_view name = qx::dbf::fldName(f);
-  for (size_t i = 0; i < name.size() && i + 1 < QX_DBFLD_NAME_LEN; ++i)
-    node->name[i] = static_cast<unsigned char>(name[i]);
-  node->width = qx::dbf::fldWidth(f);
-  node->decimals = qx::dbf::fldDecimals(f);
-  node->type = qx::table::node_type(qx::dbf::fldType(f));
-  if (qx::dbf::fldIsMemo(f)) {
-    std::u16string text = qx::table::field_text(f);
-    set_value(node, text.c_str());
-  } else {
-    // Every record of a table read passes here: the value rule is applied
-    // to the record bytes, widened once into the node's own copy.
-    node->value = qx::table::trimmed_copy(qx::dbf::fldString(f), node->type);
-  }
+  *node = qx::table::shape_of_field(f);
+  std::string memo;
+  node->value = qx::table::value_of(f, qx::dbf::fldIsMemo(f), node->type, memo);
   return node;
 }
 

@@ -1,10 +1,12 @@
 // Internals shared by the table API sources: the value rule of table field
-// nodes and the crossing of text between wide callers and the 8-bit engine.
+// nodes, the crossing of text between wide callers and the 8-bit engine, and
+// the reading of records into nodes.
 #ifndef QX_TABLE_DBFLD_INTERNAL_H
 #define QX_TABLE_DBFLD_INTERNAL_H
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dbf/field.h"
 #include "qx/dbfldlist.h"
@@ -40,6 +42,42 @@ std::u16string field_text(dbf::Field* field);
 // field's width, or for a memo field as its memo contents, so that text
 // never overwrites the block number.  The engine's result.
 int store_text(dbf::Field* field, const std::string& text);
+
+// The nodes of a record read from a table, worked out once for a read of
+// many records: each field found and its name widened once, so a record
+// costs only its own values.  It holds the table's field handles: use it
+// only while the table stays open.
+class RecordReader {
+ public:
+  // The fields the non-null nodes of `fields` name, in that order, as a
+  // template fills them (a name the table lacks reads as an empty 'C'
+  // field of width 1); without a template, or one without such nodes,
+  // every field of the table in field order, as qx_DbFldNode_fromFld
+  // makes its node.
+  explicit RecordReader(dbf::Table* table, const qx_DbFldList* fields = nullptr);
+
+  // The current record as a new table field list; null when memory runs
+  // out before the list is made.  A node that cannot be made is left out,
+  // a value that cannot be copied left null, as a single record's read does.
+  qx_DbFldList* read() const;
+  // The same nodes appended to `list`.
+  void append_to(qx_DbFldList* list) const;
+  // Fills the template this reader was made from in place: each non-null
+  // node gets the width, decimals, type and value of its field (the old
+  // value freed), its name kept.
+  void fill(qx_DbFldList* fields) const;
+
+ private:
+  struct Column {
+    dbf::Field* field;   // null: not in the table
+    bool memo;
+    qx_DbFldNode shape;  // name, width, decimals and type; no value
+  };
+  qx_DbFldNode* make_node(const Column& column) const;
+
+  std::vector<Column> columns_;
+  mutable std::string memo_;  // memo contents, reused from record to record
+};
 
 }  // namespace qx::table
 

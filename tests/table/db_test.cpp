@@ -3,7 +3,11 @@
 // independent program, read and walked through the API.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -436,6 +440,141 @@ TEST_F(DbApi, ReferenceTableReadsAsTheIndependentReaderSawIt) {
   for (int rc = qx_Db_topRec(id, 0); rc == 0 && !qx_Db_eof(id); rc = qx_Db_nextRec(id, 0))
     mine.push_back(qx_Db_getRecordNo(id));
   EXPECT_EQ(mine, order);
+}
+
+// --- Against the dbfread module --------------------------------------------
+
+// Python's ascii() of a string: quoted, with everything outside printable
+// ASCII escaped.
+std::string py_ascii(const qx_wchar* s) {
+  std::string out = "'";
+  for (; s && *s; ++s) {
+    unsigned c = *s;
+    char hex[8];
+    if (c == '\\' || c == '\'') out += '\\', out += static_cast<char>(c);
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\t') out += "\\t";
+    else if (c >= 0x20 && c < 0x7f) out += static_cast<char>(c);
+    else std::snprintf(hex, sizeof hex, c < 0x100 ? "\\x%02x" : "\\u%04x", c), out += hex;
+  }
+  return out + "'";
+}
+
+// A cursor value as dbfread gives it (in ascii() form): numbers parsed as
+// int, else float; dates as dates; logicals as booleans; empty as None.
+std::string as_dbfread(const qx_DbFldNode* node) {
+  std::u16string text = node->value ? node->value : u"";
+  std::string narrow = latin1(text.c_str());
+  if (node->type == u'C') return py_ascii(text.c_str());
+  if (text.empty()) return "None";
+  switch (node->type) {
+    case u'N': {
+      if (narrow.find('.') == std::string::npos) return std::to_string(std::stol(narrow));
+      char buf[32];
+      auto end = std::to_chars(buf, buf + sizeof buf, std::stod(narrow)).ptr;
+      std::string repr(buf, end);  // the shortest form, as Python's repr
+      return repr.find_first_of(".e") == std::string::npos ? repr + ".0" : repr;
+    }
+    case u'D':
+      return "datetime.date(" + std::to_string(std::stoi(narrow.substr(0, 4))) + ", " +
+             std::to_string(std::stoi(narrow.substr(4, 2))) + ", " +
+             std::to_string(std::stoi(narrow.substr(6, 2))) + ")";
+    case u'L':
+      return std::strchr("TtYy", narrow[0]) ? "True" : std::strchr("FfNn", narrow[0]) ? "False"
+                                                                                        : "None";
+    default:
+      return py_ascii(text.c_str());
+  }
+}
+
+// Runs the dbfread helper of the engine's tests: its exit status and lines.
+int run_dbfread(const std::string& table, std::vector<std::string>* lines) {
+  std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+  std::string cmd = python + " '" + QX_TEST_DATA_DIR + "/../dbf/dbfread_dump.py' '" + table +
+                    "' 2>&1";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return -1;
+  std::string out;
+  char buf[4096];
+  for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  int status = ::pclose(p);
+  for (size_t start = 0, end; start < out.size(); start = end + 1) {
+    end = out.find('\n', start);
+    if (end == std::string::npos) end = out.size();
+    lines->push_back(out.substr(start, end - start));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(DbApi, CursorReadsWhatDbfreadReads) {
+  ListPtr fields(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
+  qx_DbFldList_insEnd(fields.get(), u"NAME", nullptr, 12, 0, u'C');
+  qx_DbFldList_insEnd(fields.get(), u"QTY", nullptr, 9, 3, u'N');
+  qx_DbFldList_insEnd(fields.get(), u"CNT", nullptr, 5, 0, u'N');
+  qx_DbFldList_insEnd(fields.get(), u"DUE", nullptr, 8, 0, u'D');
+  qx_DbFldList_insEnd(fields.get(), u"OK", nullptr, 1, 0, u'L');
+  qx_DbFldList_insEnd(fields.get(), u"NOTE", nullptr, 10, 0, u'M');
+  int id = qx_Db_createDb(dir_.wfile("mixed.dbf").c_str(), fields.get());
+  ASSERT_EQ(id, 0);
+  // Each row: the values stored (null: left blank) and whether it is deleted.
+  struct Row {
+    const qx_wchar *name, *qty, *cnt, *due, *ok, *note;
+    bool deleted;
+  };
+  std::u16string long_note(700, u'x');
+  long_note += u"\u00e9nd";
+  const Row rows[] = {
+      {u"Widget", u"12.5", u"7", u"20240229", u"84", u"line1\r\nline2", false},
+      {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, false},  // all blank
+      {u"M\u00fcller", u"-3.14159", u"-42", u"19991231", u"70", nullptr, true},
+      {u"  lead", u"0", u"0", nullptr, nullptr, long_note.c_str(), false},
+      {u"x", u"1234.5", u"99999", u"20000101", u"84", u"caf\u00e9 \t mid", true},
+      {u"last one", u"0.001", nullptr, u"19000101", nullptr, u"z", false},
+  };
+  for (const Row& row : rows) {
+    ASSERT_EQ(qx_Db_appRec(id), 0);
+    ListPtr rec(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
+    const std::pair<const qx_wchar*, const qx_wchar*> values[] = {
+        {u"NAME", row.name}, {u"QTY", row.qty}, {u"CNT", row.cnt},
+        {u"DUE", row.due},   {u"OK", row.ok},   {u"NOTE", row.note}};
+    for (auto [name, value] : values)
+      if (value) qx_DbFldList_insEnd(rec.get(), name, value, 0, 0, u'C');
+    ASSERT_EQ(qx_Db_modRec(id, rec.get()), 0);
+    if (row.deleted) qx_Db_delRec(id);
+  }
+  ASSERT_EQ(qx_Db_closeDb(id), 0);
+
+  std::vector<std::string> expected;
+  int status = run_dbfread(dir_.file("mixed.dbf"), &expected);
+  if (status == 77 || status == 127) GTEST_SKIP() << "python3 with the dbfread module is absent";
+  ASSERT_EQ(status, 0) << (expected.empty() ? "" : expected[0]);
+
+  id = qx_Db_openDb(dir_.wfile("mixed.dbf").c_str());
+  CursorPtr cursor(qx_Db_readTable(id, u"mixed", nullptr));
+  ASSERT_EQ(qx_DbCursor_length(cursor.get()), 6);  // deleted records too
+  // dbfread lists the live records, then the deleted ones.
+  std::vector<std::string> live, deleted;
+  std::string header;
+  for (int i = 0; i < 6; ++i) {
+    qx_DbFldList* rec = qx_DbCursor_getNthFldList(cursor.get(), i);
+    std::string line = rows[i].deleted ? "deleted" : "live";
+    std::string shape;
+    for (qx_LnkListNode* at = rec->first; at; at = at->next) {
+      auto* node = static_cast<const qx_DbFldNode*>(at->data);
+      line += "|" + latin1(node->name) + "=" + as_dbfread(node);
+      shape += (shape.empty() ? "" : ",") + latin1(node->name) + ":" +
+               static_cast<char>(node->type) + ":" + std::to_string(node->width) + ":" +
+               std::to_string(node->decimals);
+    }
+    (rows[i].deleted ? deleted : live).push_back(line);
+    if (header.empty()) header = "fields=" + shape;
+  }
+  std::vector<std::string> mine = {expected.empty() ? "" : expected[0]};
+  EXPECT_NE(mine[0].find(header), std::string::npos) << mine[0] << "\n" << header;
+  mine.insert(mine.end(), live.begin(), live.end());
+  mine.insert(mine.end(), deleted.begin(), deleted.end());
+  EXPECT_EQ(mine, expected);
 }
 
 }  // namespace

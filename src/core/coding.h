@@ -47,6 +47,10 @@ inline void put16be(unsigned char* p, uint16_t v) {
 inline void put32be(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (24 - 8 * i));
 }
+inline void put64be(unsigned char* p, uint64_t v) {
+  put32be(p, static_cast<uint32_t>(v >> 32));
+  put32be(p + 4, static_cast<uint32_t>(v));
+}
 
 // The same over char buffers (record images are char).
 inline uint32_t get32le(const char* p) { return get32le(reinterpret_cast<const unsigned char*>(p)); }

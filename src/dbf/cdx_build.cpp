@@ -83,18 +83,20 @@ class LeafPacker {
                        : dup_count(current_.key(current_.count() - 1), prev_trail_, key, trail, kl);
     size_t stored = stored_ + kl - dup - trail;
     uint32_t largest = std::max(largest_, record);
-    if (current_.count() > 0 &&
-        stored + (current_.count() + 1) * entry_width(kl, largest) > kLeafArea) {
+    // The width changes only with the largest record number.
+    unsigned width = largest == largest_ ? width_ : entry_width(kl, largest);
+    if (current_.count() > 0 && stored + (current_.count() + 1) * width > kLeafArea) {
       int rc = finish_leaf(false);
       if (rc != 0) return rc;
       start_leaf();
-      dup = 0;
       stored = kl - trail;
       largest = record;
+      width = entry_width(kl, largest);
     }
     current_.append(key, record, 0);
     stored_ = stored;
     largest_ = largest;
+    width_ = width;
     prev_trail_ = trail;
     return 0;
   }
@@ -110,6 +112,7 @@ class LeafPacker {
     current_.left = leaves_ > 0 ? held_.offset : kNoPage;
     stored_ = 0;
     largest_ = 0;
+    width_ = 0;
     prev_trail_ = 0;
   }
   int finish_leaf(bool last) {
@@ -134,6 +137,7 @@ class LeafPacker {
   size_t leaves_ = 0;
   size_t stored_ = 0;
   uint32_t largest_ = 0;
+  unsigned width_ = 0;
   unsigned prev_trail_ = 0;
 };
 

@@ -2,9 +2,9 @@
 //
 // The cache is bounded by memory, not by a count of pages: a budget in bytes
 // per tree (page_cache_budget(), 32 MiB unless set otherwise).  A tree of a
-// million records with ten-byte keys decodes to about 30 MB, so a tree of
-// that size stays whole in memory and random seeks read each page once, while
-// a program that opens many tags pays only for the ones it actually walks.
+// million records with ten-byte keys decodes to about 16 MB, so trees up to
+// twice that size stay whole in memory and random seeks read each page once,
+// while a program that opens many tags pays only for the ones it walks.
 //
 // When a new page does not fit, leaves are evicted one at a time in clock
 // order (a leaf used since the hand last passed gets a second chance);

@@ -86,7 +86,12 @@ class Node {
 
   void insert(size_t at, const unsigned char* k, uint32_t record, uint32_t child);
   void erase(size_t at);
-  void append(const unsigned char* k, uint32_t record, uint32_t child) { insert(count_, k, record, child); }
+  void append(const unsigned char* k, uint32_t record, uint32_t child) {
+    grow(1);
+    set_key(count_ - 1, k);
+    set_record(count_ - 1, record);
+    if (!leaf()) set_child(count_ - 1, child);
+  }
 
  private:
   const unsigned char* entry(size_t i) const { return data_.data() + i * stride_; }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/coding.h"
 #include "dbf/error.h"
 #include "dbf/sort_internal.h"
 #include "port/winfile.h"
@@ -29,7 +30,21 @@ struct Slot {
 
 KeySorter::KeySorter(Engine* engine, size_t item_size, size_t memory_limit)
     : engine_(engine), item_size_(item_size) {
-  capacity_ = std::max<size_t>(memory_limit / (item_size + sizeof(Slot) + sizeof(uint32_t)), 64);
+  size_t per_item = packs() ? sizeof(Packed) : item_size + sizeof(Slot) + sizeof(uint32_t);
+  capacity_ = std::max<size_t>(memory_limit / per_item, 64);
+}
+
+KeySorter::Packed KeySorter::pack(const unsigned char* item) const {
+  unsigned char bytes[sizeof(Packed)] = {};
+  std::memcpy(bytes, item, item_size_);
+  return Packed{coding::get64be(bytes), coding::get64be(bytes + 8)};
+}
+
+const unsigned char* KeySorter::sorted_item(size_t i) {
+  if (!packs()) return items_.data() + order_[i] * item_size_;
+  coding::put64be(unpacked_, packed_[i].high);
+  coding::put64be(unpacked_ + 8, packed_[i].low);
+  return unpacked_;
 }
 
 KeySorter::~KeySorter() {
@@ -45,6 +60,11 @@ int KeySorter::add(const unsigned char* item) {
     int rc = spill();
     if (rc != 0) return rc;
   }
+  if (packs()) {
+    packed_.push_back(pack(item));
+    ++count_;
+    return 0;
+  }
   if (items_.size() < (count_ + 1) * item_size_)
     items_.resize(std::min(capacity_, std::max<size_t>(count_ * 2, 1024)) * item_size_);
   std::memcpy(items_.data() + count_ * item_size_, item, item_size_);
@@ -53,6 +73,11 @@ int KeySorter::add(const unsigned char* item) {
 }
 
 void KeySorter::sort_memory() {
+  emitted_ = 0;
+  if (packs()) {
+    std::sort(packed_.begin(), packed_.end());
+    return;
+  }
   std::vector<Slot> slots(count_);
   for (size_t i = 0; i < count_; ++i) {
     const unsigned char* p = items_.data() + i * item_size_;
@@ -68,7 +93,6 @@ void KeySorter::sort_memory() {
   });
   order_.resize(count_);
   for (size_t i = 0; i < count_; ++i) order_[i] = slots[i].index;
-  emitted_ = 0;
 }
 
 int KeySorter::spill() {
@@ -83,7 +107,7 @@ int KeySorter::spill() {
   run.offset = temp_end_;
   run.count = count_;
   for (size_t i = 0; i < count_; ++i) {
-    const unsigned char* p = items_.data() + order_[i] * item_size_;
+    const unsigned char* p = sorted_item(i);
     out.insert(out.end(), p, p + item_size_);
     if (out.size() >= 4096 * item_size_ || i + 1 == count_) {
       int rc = file_write(temp_, temp_end_, out.data(), out.size());
@@ -95,6 +119,7 @@ int KeySorter::spill() {
   runs_.push_back(std::move(run));
   count_ = 0;
   order_.clear();
+  packed_.clear();
   return 0;
 }
 
@@ -119,6 +144,7 @@ int KeySorter::start_merge() {
     if (rc != 0) return rc;
   }
   items_ = std::vector<unsigned char>();
+  packed_ = std::vector<Packed>();
   heap_.clear();
   for (size_t i = 0; i < runs_.size(); ++i)
     if (runs_[i].buffered) heap_.push_back(i);
@@ -146,8 +172,8 @@ int KeySorter::finish() {
 
 int KeySorter::next(const unsigned char** item) {
   if (runs_.empty()) {
-    if (emitted_ >= order_.size()) return 0;
-    *item = items_.data() + order_[emitted_++] * item_size_;
+    if (emitted_ >= count_) return 0;
+    *item = sorted_item(emitted_++);
     return 1;
   }
   auto greater = [this](size_t a, size_t b) {

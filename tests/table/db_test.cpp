@@ -298,7 +298,7 @@ TEST_F(DbApi, ReadTableAndQueryFillCursorsInTheSelectedOrder) {
   for (int i = 0; i < 30; ++i) {
     std::u16string code = qx::port::from_utf8("P" + std::to_string(100 - i));
     std::u16string diam = qx::port::from_utf8(std::to_string(i));
-    add_part(id, code.c_str(), diam.c_str(), u"");
+    add_part(id, code.c_str(), diam.c_str(), code.c_str());
   }
   ASSERT_EQ(qx_Db_createNdx(id, dir_.wfile("p").c_str(), u"CODE", 0), 100);
   qx_Db_topRec(id, 0);
@@ -316,6 +316,32 @@ TEST_F(DbApi, ReadTableAndQueryFillCursorsInTheSelectedOrder) {
   EXPECT_EQ(qx_DbFldList_length(tpl.get()), 1);                   // the template is untouched
   EXPECT_EQ(u8(static_cast<qx_DbFldNode*>(tpl->first->data)->value), "");
   EXPECT_EQ(qx_Db_query(id, u"DIAM > 1000", u"q", nullptr), nullptr);
+  // A template's names are kept as given, a memo is read record by record,
+  // a field the table lacks is C 1 0; a template of null elements only
+  // reads every field.
+  ListPtr memo(qx_DbFldList_create(u"note", nullptr, u"GHOST", u"old",
+                                   static_cast<const qx_wchar*>(nullptr)));
+  static_cast<qx_DbFldNode*>(memo->first->data)->name[0] = u'n';
+  CursorPtr notes(qx_Db_query(id, u"DIAM < 2", u"q", memo.get()));
+  ASSERT_EQ(qx_DbCursor_length(notes.get()), 2);
+  for (int i = 0; i < 2; ++i) {
+    qx_DbFldList* rec = qx_DbCursor_getNthFldList(notes.get(), i);
+    auto* note = static_cast<qx_DbFldNode*>(rec->first->data);
+    auto* ghost = static_cast<qx_DbFldNode*>(rec->last->data);
+    EXPECT_EQ(u8(note->name), "nOTE");
+    EXPECT_EQ(note->type, u'M');
+    EXPECT_EQ(note->width, 10);
+    EXPECT_EQ(u8(note->value), i == 0 ? "P100" : "P99");  // in CODE order
+    EXPECT_EQ(u8(ghost->name), "GHOST");
+    EXPECT_EQ(ghost->type, u'C');
+    EXPECT_EQ(ghost->width, 1);
+    EXPECT_EQ(u8(ghost->value), "");
+  }
+  ListPtr nulls(qx_LnkList_create(static_cast<void*>(nullptr)));
+  qx_LnkList_insEnd(nulls.get(), nullptr);
+  CursorPtr whole(qx_Db_readTable(id, u"w", nulls.get()));
+  ASSERT_EQ(qx_DbCursor_length(whole.get()), 30);
+  EXPECT_EQ(qx_DbFldList_length(qx_DbCursor_getNthFldList(whole.get(), 29)), 5);
 }
 
 TEST_F(DbApi, DeletePackAndUndelete) {

@@ -88,28 +88,38 @@ void buildTag(benchmark::State& state, const TagInfo* tags, const char* file) {
 void BM_BuildCharTag(benchmark::State& state) { buildTag(state, kCodeTag, "code"); }
 void BM_BuildNumericTag(benchmark::State& state) { buildTag(state, kAmountTag, "amount"); }
 
-// Argument: 1 shared, 0 exclusive.
-void BM_RandomSeeks(benchmark::State& state) {
+// Opens the table, shared or exclusively, in the order of the CODE tag of
+// the index file `file` (built the first time it is asked for).
+Table* openInCodeOrder(Engine& e, const char* file, bool shared) {
   Workspace& w = workspace();
-  std::string index = w.dir + "/seek";
-  {
-    Engine e;
-    e.quietErrors = 1;
-    Table* t = dbfOpen(&e, w.table.c_str());
-    if (!std::filesystem::exists(index + ".cdx")) idxCreate(t, index.c_str(), kCodeTag);
+  std::string index = w.dir + "/" + file;
+  if (!std::filesystem::exists(index + ".cdx")) {
+    Engine builder;
+    builder.quietErrors = 1;
+    Table* t = dbfOpen(&builder, w.table.c_str());
+    idxCreate(t, index.c_str(), kCodeTag);
     dbfClose(t);
   }
-  Engine e;
   e.quietErrors = 1;
-  e.exclusiveAccess = state.range(0) ? 0 : 1;
+  e.exclusiveAccess = shared ? 0 : 1;
   Table* t = dbfOpen(&e, w.table.c_str());
   idxOpen(t, index.c_str());
   tagSelect(t, tagFind(t, "CODE"));
+  return t;
+}
+
+// Argument: 1 shared, 0 exclusive.
+void BM_RandomSeeks(benchmark::State& state) {
+  Engine e;
+  Table* t = openInCodeOrder(e, "seek", state.range(0) != 0);
   std::mt19937 rng(1);
   std::vector<std::string> keys;
   for (int i = 0; i < kSeeks; ++i) {
-    long r = static_cast<long>(rng() % kRecords);
-    keys.push_back(i % 10 == 9 ? codeOf(r) + "X" : codeOf(r));  // nine in ten hit
+    std::string code = codeOf(static_cast<long>(rng() % kRecords));
+    // Nine in ten hit; the tenth differs in its last character from every
+    // code (all digits there) and lands on the next greater key.
+    if (i % 10 == 9) code.back() = 'X';
+    keys.push_back(code);
   }
   long found = 0;
   for (auto _ : state) {
@@ -122,21 +132,8 @@ void BM_RandomSeeks(benchmark::State& state) {
 
 // Argument: 1 shared, 0 exclusive.
 void BM_OrderedWalk(benchmark::State& state) {
-  Workspace& w = workspace();
-  std::string index = w.dir + "/walk";
-  {
-    Engine e;
-    e.quietErrors = 1;
-    Table* t = dbfOpen(&e, w.table.c_str());
-    if (!std::filesystem::exists(index + ".cdx")) idxCreate(t, index.c_str(), kCodeTag);
-    dbfClose(t);
-  }
   Engine e;
-  e.quietErrors = 1;
-  e.exclusiveAccess = state.range(0) ? 0 : 1;
-  Table* t = dbfOpen(&e, w.table.c_str());
-  idxOpen(t, index.c_str());
-  tagSelect(t, tagFind(t, "CODE"));
+  Table* t = openInCodeOrder(e, "walk", state.range(0) != 0);
   long seen = 0;
   for (auto _ : state) {
     for (int rc = dbfTop(t); rc == 0 && !dbfEof(t); rc = dbfSkip(t, 1)) ++seen;

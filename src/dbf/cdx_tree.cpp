@@ -73,37 +73,58 @@ int descend(Tag& tag, const unsigned char* key, unsigned length, uint32_t record
   return bad_index(*tag.index, "page cycle");
 }
 
+// Loads the leaf beside `node`, to its right going forward, else to its
+// left; null at the end of the level.  The sibling must point back and
+// continue the order from the node's entry at that edge, or the file is
+// damaged (a walk over it could circle).
+int sibling_leaf(Tag& tag, const Node& node, bool forward, const Node** sibling) {
+  *sibling = nullptr;
+  const uint32_t to = forward ? node.right : node.left;
+  if (to == kNoPage) return 0;
+  // Loading the sibling may evict the node: what is needed of it is kept.
+  const uint32_t from = node.offset;
+  const bool has_edge = node.count() != 0;
+  unsigned char edge[kMaxKeyLength];
+  uint32_t edge_record = 0;
+  if (has_edge) {
+    size_t i = forward ? node.count() - 1 : 0;
+    std::memcpy(edge, node.key(i), node.key_length());
+    edge_record = node.record(i);
+  }
+  const Node* next = nullptr;
+  int rc = load_node(tag, to, &next);
+  if (rc != 0) return rc;
+  if ((forward ? next->left : next->right) != from || next->offset == from)
+    return bad_index(*tag.index, "sibling chain");
+  if (has_edge && next->count()) {
+    int c = compare_entry(*next, forward ? 0 : next->count() - 1, edge, tag.key_length, edge_record);
+    if (forward ? c <= 0 : c >= 0) return bad_index(*tag.index, "sibling order");
+  }
+  *sibling = next;
+  return 0;
+}
+
+// More leaves in a row than this are taken for a cycle of sibling pointers.
+constexpr int kMaxSiblingSteps = 1 << 22;
+
 // Moves a position that stands past its leaf's end to the next leaf's
 // first entry (over empty leaves); invalid at the end of the tree.
 int settle_forward(Tag& tag, Position* at) {
-  for (int guard = 0;; ++guard) {
+  for (int guard = 0; guard < kMaxSiblingSteps; ++guard) {
     const Node* node = nullptr;
     int rc = load_node(tag, at->leaf, &node);
     if (rc != 0) return rc;
     if (at->entry < node->count()) return 0;
-    if (node->right == kNoPage) {
+    const Node* next = nullptr;
+    rc = sibling_leaf(tag, *node, true, &next);
+    if (rc != 0) return rc;
+    if (!next) {
       at->valid = false;
       return 0;
     }
-    // Loading the next leaf may evict this one: its last pair is kept.
-    unsigned char last[kMaxKeyLength];
-    const bool has_last = node->count() != 0;
-    uint32_t last_record = 0;
-    if (has_last) {
-      std::memcpy(last, node->key(node->count() - 1), node->key_length());
-      last_record = node->last_record();
-    }
-    uint32_t from = at->leaf;
-    const Node* next = nullptr;
-    rc = load_node(tag, node->right, &next);
-    if (rc != 0) return rc;
-    // The next leaf must point back and continue the order.
-    if (next->left != from || next->offset == from) return bad_index(*tag.index, "sibling chain");
-    if (has_last && next->count() && compare_entry(*next, 0, last, tag.key_length, last_record) <= 0)
-      return bad_index(*tag.index, "sibling order");
-    if (guard > 1 << 22) return bad_index(*tag.index, "sibling chain");
     *at = Position{next->offset, 0, true};
   }
+  return bad_index(*tag.index, "sibling chain");
 }
 
 Node new_node(Tag& tag, uint16_t attributes) {
@@ -172,23 +193,16 @@ int update_parents(Tag& tag, const std::vector<PathStep>& path, const Node& chil
   return 0;
 }
 
-int set_left_pointer(Tag& tag, uint32_t offset, uint32_t left) {
-  if (offset == kNoPage) return 0;
-  const Node* n = nullptr;
-  int rc = load_node(tag, offset, &n);
-  if (rc != 0) return rc;
-  Node copy = *n;
-  copy.left = left;
-  return write_node(tag, copy);
-}
+enum class Side { kLeft, kRight };
 
-int set_right_pointer(Tag& tag, uint32_t offset, uint32_t right) {
+// Points the page at `offset` (none: nothing to do) to a new sibling.
+int set_sibling(Tag& tag, uint32_t offset, Side side, uint32_t sibling) {
   if (offset == kNoPage) return 0;
   const Node* n = nullptr;
   int rc = load_node(tag, offset, &n);
   if (rc != 0) return rc;
   Node copy = *n;
-  copy.right = right;
+  (side == Side::kLeft ? copy.left : copy.right) = sibling;
   return write_node(tag, copy);
 }
 
@@ -213,7 +227,7 @@ int store_node(Tag& tag, std::vector<PathStep> path, Node node) {
     left.left = node.left;
     left.right = right.offset;
     int rc = write_node(tag, right);
-    if (rc == 0) rc = set_left_pointer(tag, node.right, right.offset);
+    if (rc == 0) rc = set_sibling(tag, node.right, Side::kLeft, right.offset);
     if (rc == 0) rc = write_node(tag, left);
     if (rc != 0) return rc;
     if (path.empty()) {
@@ -249,8 +263,8 @@ int unlink_node(Tag& tag, std::vector<PathStep> path, const Node& node) {
     root.offset = node.offset;
     return write_node(tag, root);
   }
-  int rc = set_right_pointer(tag, node.left, node.right);
-  if (rc == 0) rc = set_left_pointer(tag, node.right, node.left);
+  int rc = set_sibling(tag, node.left, Side::kRight, node.right);
+  if (rc == 0) rc = set_sibling(tag, node.right, Side::kLeft, node.left);
   if (rc != 0) return rc;
   tag.cache.forget(node.offset);
   PathStep up = path.back();
@@ -323,41 +337,34 @@ int seek_after(Tag& tag, const unsigned char* key, unsigned length, Position* at
   return settle_forward(tag, at);
 }
 
-int leftmost(Tag& tag, Position* at) {
-  uint32_t offset = tag.root;
-  for (int depth = 0; depth < kMaxDepth; ++depth) {
-    const Node* node = nullptr;
-    int rc = load_node(tag, offset, &node);
-    if (rc != 0) return rc;
-    if (node->leaf()) {
-      *at = Position{offset, 0, true};
-      return settle_forward(tag, at);
-    }
-    if (node->count() == 0) return bad_index(*tag.index, "empty interior page");
-    offset = node->child(0);
-  }
-  return bad_index(*tag.index, "page cycle");
-}
+namespace {
 
-int rightmost(Tag& tag, Position* at) {
+// The first (or last) entry of the tree: down the first (last) children,
+// then over empty leaves.
+int outermost(Tag& tag, bool last, Position* at) {
   uint32_t offset = tag.root;
   for (int depth = 0; depth < kMaxDepth; ++depth) {
     const Node* node = nullptr;
     int rc = load_node(tag, offset, &node);
     if (rc != 0) return rc;
     if (node->leaf()) {
-      if (node->count() == 0) {
+      if (!last || node->count() == 0) {
         *at = Position{offset, 0, true};
-        return prev_entry(tag, at);
+        return last ? prev_entry(tag, at) : settle_forward(tag, at);
       }
       *at = Position{offset, node->count() - 1, true};
       return 0;
     }
     if (node->count() == 0) return bad_index(*tag.index, "empty interior page");
-    offset = node->child(node->count() - 1);
+    offset = node->child(last ? node->count() - 1 : 0);
   }
   return bad_index(*tag.index, "page cycle");
 }
+
+}  // namespace
+
+int leftmost(Tag& tag, Position* at) { return outermost(tag, false, at); }
+int rightmost(Tag& tag, Position* at) { return outermost(tag, true, at); }
 
 int next_entry(Tag& tag, Position* at) {
   if (!at->valid) return 0;
@@ -371,30 +378,17 @@ int prev_entry(Tag& tag, Position* at) {
     --at->entry;
     return 0;
   }
-  for (int guard = 0; guard < (1 << 22); ++guard) {
+  for (int guard = 0; guard < kMaxSiblingSteps; ++guard) {
     const Node* node = nullptr;
     int rc = load_node(tag, at->leaf, &node);
     if (rc != 0) return rc;
-    if (node->left == kNoPage) {
+    const Node* prev = nullptr;
+    rc = sibling_leaf(tag, *node, false, &prev);
+    if (rc != 0) return rc;
+    if (!prev) {
       at->valid = false;
       return 0;
     }
-    uint32_t from = at->leaf;
-    // Loading the leaf before may evict this one: its first pair is kept.
-    unsigned char first[kMaxKeyLength];
-    const bool has_first = node->count() != 0;
-    uint32_t first_record = 0;
-    if (has_first) {
-      std::memcpy(first, node->key(0), node->key_length());
-      first_record = node->record(0);
-    }
-    const Node* prev = nullptr;
-    rc = load_node(tag, node->left, &prev);
-    if (rc != 0) return rc;
-    if (prev->right != from || prev->offset == from) return bad_index(*tag.index, "sibling chain");
-    if (has_first && prev->count() &&
-        compare_entry(*prev, prev->count() - 1, first, tag.key_length, first_record) >= 0)
-      return bad_index(*tag.index, "sibling order");
     if (prev->count()) {
       *at = Position{prev->offset, prev->count() - 1, true};
       return 0;

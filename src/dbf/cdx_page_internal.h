@@ -84,6 +84,12 @@ class Node {
   }
   void set_child(size_t i, uint32_t child) { store(entry(i) + key_length_ + 4, child); }
 
+  // Asks the processor for every line of the entries at once: a search
+  // then waits for memory about once per page instead of once per probe.
+  void prefetch() const {
+    for (size_t at = 0; at < data_.size(); at += 64) __builtin_prefetch(data_.data() + at);
+  }
+
   void insert(size_t at, const unsigned char* k, uint32_t record, uint32_t child);
   void erase(size_t at);
   void append(const unsigned char* k, uint32_t record, uint32_t child) {

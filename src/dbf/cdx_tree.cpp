@@ -60,6 +60,7 @@ int descend(Tag& tag, const unsigned char* key, unsigned length, uint32_t record
     const Node* node = nullptr;
     int rc = load_node(tag, offset, &node);
     if (rc != 0) return rc;
+    node->prefetch();
     size_t i = lower_entry(*node, key, length, record, after);
     if (node->leaf()) {
       *at = Position{offset, i, true};

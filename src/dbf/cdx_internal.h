@@ -88,6 +88,8 @@ class Tag : public TagOrder {
   // Set while a read runs on the cached pages alone (see read_tree()): a
   // page not in the cache is then not read but answered with kNotCached.
   bool cached_only = false;
+  // A record read to check it against the tree (see check_record()).
+  std::vector<char> record_image;
   // Where the last step ended, to go on from there without a search.
   cdx::Position cursor;
   long cursor_record = 0;

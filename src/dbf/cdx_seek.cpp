@@ -48,8 +48,8 @@ bool counter_unchanged(Tag& tag) {
   return coding::get32le(counter) == tag.version;
 }
 
-// Runs `read`, a search of the tag's tree that has no effect until it
-// succeeds, so that it can run twice.
+// Runs `read`, a search of the tag's tree that can run again from the
+// start (it answers kNotCached to be run again under the lock).
 //
 // On a shared file it first runs without the index lock, on the cached
 // pages alone, when the tag's counter still has the value under which they
@@ -175,7 +175,58 @@ int find_key(Tag& tag, const unsigned char* key, unsigned compared, Position* at
   return rc;
 }
 
-// Positions the table on the entry found, or at end of file.
+// Whether the record the table now holds still has the key the tree gave
+// for it (and passes the filter).
+bool record_has_key(Tag& tag, const unsigned char* key) {
+  unsigned char own[kKeyBuffer];
+  bool in = false;
+  return record_key(tag, own, &in) == 0 && in && std::memcmp(own, key, tag.key_length) == 0;
+}
+
+// The same for record `rec_no` as the file holds it now, read without
+// reporting a record that comes back short.
+bool file_record_has_key(Tag& tag, Table& t, long rec_no, const unsigned char* key) {
+  if (t.rec_no == rec_no && !t.record_changed) return record_has_key(tag, key);
+  std::vector<char>& image = tag.record_image;
+  image.assign(t.record_length + 1, ' ');
+  uint64_t at = t.header_length + static_cast<uint64_t>(rec_no - 1) * t.record_length;
+  if (file_read_quiet(t.file, at, image.data(), t.record_length) != static_cast<int64_t>(t.record_length))
+    return false;
+  unsigned char own[kKeyBuffer];
+  bool in = false;
+  return image_key(tag, image.data(), own, &in) == 0 && in && std::memcmp(own, key, tag.key_length) == 0;
+}
+
+// A read from the cache alone hands out a record number only while that
+// record still has the key the tree gives for it: the tree it read may be
+// older than the records (another user writes a record after its keys, and a
+// pack moves records before it raises the counters), and such a read is
+// made again under the lock.  kNotCached when the record is not the one.
+int check_record(Tag& tag, Table& t, const Position& at) {
+  if (!tag.cached_only || !at.valid) return 0;
+  const unsigned char* key = nullptr;
+  long rec_no = 0;
+  int rc = entry_at(tag, at, &key, &rec_no);
+  if (rc != 0) return rc;
+  unsigned char found[kKeyBuffer];
+  std::memcpy(found, key, tag.key_length);
+  return file_record_has_key(tag, t, rec_no, found) ? 0 : kNotCached;
+}
+
+// dbfGo for a read from the cache alone: a record that comes back short is
+// not reported, since it only means the read must look again under the lock.
+int go_quietly(Table* t, long rec_no) {
+  Engine* e = t->engine;
+  int report = e->reportReadFailure;
+  e->reportReadFailure = 0;
+  int rc = dbfGo(t, rec_no);
+  e->reportReadFailure = report;
+  return rc;
+}
+
+// Positions the table on the entry found, or at end of file.  The record is
+// read within the search: under the lock, no pack can move records between
+// the two; from the cache alone, it is checked as check_record() says.
 int seek_key(Table* t, Tag& tag, const unsigned char* key, unsigned compared) {
   int rc = flush_record(t);
   if (rc == 0) rc = unlock_records(t);
@@ -186,10 +237,14 @@ int seek_key(Table* t, Tag& tag, const unsigned char* key, unsigned compared) {
   rc = read_tree(tag, [&] {
     int r = find_key(tag, key, compared, &at);
     if (r != 0 || !at.valid) return r;
-    const unsigned char* found = nullptr;
-    r = entry_at(tag, at, &found, &rec_no);
-    equal = r == 0 && std::memcmp(found, key, compared) == 0;
-    return r;
+    const unsigned char* entry_key = nullptr;
+    r = entry_at(tag, at, &entry_key, &rec_no);
+    if (r != 0) return r;
+    unsigned char found[kKeyBuffer];
+    std::memcpy(found, entry_key, tag.key_length);
+    equal = std::memcmp(found, key, compared) == 0;
+    if (!tag.cached_only) return dbfGo(t, rec_no);
+    return go_quietly(t, rec_no) == 0 && record_has_key(tag, found) ? 0 : kNotCached;
   });
   if (rc != 0) return rc;
   if (!at.valid) {
@@ -197,17 +252,16 @@ int seek_key(Table* t, Tag& tag, const unsigned char* key, unsigned compared) {
     dbfGoEof(t);
     return kEof;
   }
-  rc = dbfGo(t, rec_no);
-  if (rc != 0) return rc;
   tag.cursor = at;
   tag.cursor_record = rec_no;
   return equal ? 0 : 2;
 }
 
-int ordered_end(Tag& tag, bool last, long* rec_no) {
+int ordered_end(Tag& tag, Table& t, bool last, long* rec_no) {
   return read_tree(tag, [&] {
     Position at;
     int rc = last != tag.descending ? rightmost(tag, &at) : leftmost(tag, &at);
+    if (rc == 0) rc = check_record(tag, t, at);
     if (rc == 0) rc = remember(tag, at);
     *rec_no = rc == 0 && at.valid ? tag.cursor_record : 0;
     return rc;
@@ -229,8 +283,8 @@ void bound_key(Tag& tag, const KeyBound& b, unsigned char* key, unsigned* compar
 
 }  // namespace
 
-int Tag::first(Table&, long* rec_no) { return ordered_end(*this, false, rec_no); }
-int Tag::last(Table&, long* rec_no) { return ordered_end(*this, true, rec_no); }
+int Tag::first(Table& t, long* rec_no) { return ordered_end(*this, t, false, rec_no); }
+int Tag::last(Table& t, long* rec_no) { return ordered_end(*this, t, true, rec_no); }
 
 int Tag::step(Table& t, long from, long count, long* to, bool* off_start) {
   return read_tree(*this, [&] {
@@ -248,6 +302,7 @@ int Tag::step(Table& t, long from, long count, long* to, bool* off_start) {
       --steps;
     }
     for (; rc == 0 && steps > 0 && at.valid; --steps) rc = count > 0 ? forward(*this, &at) : backward(*this, &at);
+    if (rc == 0) rc = check_record(*this, t, at);
     if (rc == 0) rc = remember(*this, at);
     if (rc != 0) return rc;
     if (!at.valid) *off_start = count < 0;
@@ -288,27 +343,27 @@ int tagRecordsInRange(Table* t, Tag* tag, const KeyBound* low, const KeyBound* h
   unsigned lower_compared = 0, upper_compared = 0;
   if (low) bound_key(*tag, *low, lower, &lower_compared);
   if (high) bound_key(*tag, *high, upper, &upper_compared);
-  const size_t kept = out->size();
-  return read_tree(*tag, [&] {
-    out->resize(kept);  // a read started again begins afresh
-    Position at;
-    int rc = !low ? leftmost(*tag, &at)
-             : low->inclusive ? seek_first(*tag, lower, lower_compared, 0, &at)
-                              : seek_after(*tag, lower, lower_compared, &at);
-    while (rc == 0 && at.valid) {
-      const unsigned char* k = nullptr;
-      long rec_no = 0;
-      rc = entry_at(*tag, at, &k, &rec_no);
-      if (rc != 0) return rc;
-      if (high) {
-        int c = std::memcmp(k, upper, upper_compared);
-        if (c > 0 || (c == 0 && !high->inclusive)) break;
-      }
-      out->push_back(rec_no);
-      rc = next_entry(*tag, &at);
+  // Under the lock only: the records of a range are read after it, and a
+  // range from the cache alone could not vouch for them one by one.
+  ReadLock lock(*tag);
+  if (lock.rc() != 0) return lock.rc();
+  Position at;
+  int rc = !low ? leftmost(*tag, &at)
+           : low->inclusive ? seek_first(*tag, lower, lower_compared, 0, &at)
+                            : seek_after(*tag, lower, lower_compared, &at);
+  while (rc == 0 && at.valid) {
+    const unsigned char* k = nullptr;
+    long rec_no = 0;
+    rc = entry_at(*tag, at, &k, &rec_no);
+    if (rc != 0) return rc;
+    if (high) {
+      int c = std::memcmp(k, upper, upper_compared);
+      if (c > 0 || (c == 0 && !high->inclusive)) break;
     }
-    return rc;
-  });
+    out->push_back(rec_no);
+    rc = next_entry(*tag, &at);
+  }
+  return rc;
 }
 
 }  // namespace qx::dbf

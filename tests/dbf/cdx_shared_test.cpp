@@ -141,6 +141,70 @@ TEST(CdxShared, ReadsBesideAnotherProcessesAppendsSeeEveryCountedRecord) {
   dbfClose(t);
 }
 
+// One process deletes records and packs while another seeks.  A pack moves
+// records before it raises the tags' counters, so a seek that worked from
+// its cached pages meanwhile must not land on a record that moved into the
+// place its tree names: whatever a seek finds has the name sought.
+TEST(CdxShared, SeeksBesideAnotherProcessesPacksLandOnTheRecordSought) {
+  installCompoundIndex();
+  TempDir dir;
+  std::string path = dir.file("pack.dbf");
+  const TagInfo tags[] = {{"NAME", "NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  constexpr long kRecords = 6000;
+  {
+    Engine e;
+    e.quietErrors = 1;
+    Table* t = dbfCreate(&e, path.c_str(), qxtest::sampleFields(), tags);
+    ASSERT_NE(t, nullptr);
+    for (long n = 1; n <= kRecords; ++n) ASSERT_EQ(qxtest::appendSample(t, scatteredName(n).c_str(), 1), 0);
+    dbfClose(t);
+  }
+  pid_t child = ::fork();
+  if (child == 0) {
+    Engine e;
+    e.quietErrors = 1;
+    Table* t = dbfOpen(&e, path.c_str());
+    int failures = t ? 0 : 1;
+    // Each round deletes one record in eight, from the front, and packs.
+    for (int round = 0; !failures && round < 4; ++round) {
+      for (long n = 1; n <= dbfRecordCount(t); n += 8) {
+        failures += dbfGo(t, n) != 0;
+        dbfDelete(t);
+      }
+      failures += dbfPack(t) != 0;
+    }
+    if (t) dbfClose(t);
+    ::_exit(failures ? 1 : 0);
+  }
+  Engine e;
+  e.quietErrors = 1;
+  Table* t = dbfOpen(&e, path.c_str());
+  ASSERT_NE(t, nullptr);
+  tagSelect(t, tagFind(t, "NAME"));
+  std::mt19937 rng(3);
+  std::string failure;
+  int status = 0;
+  long found = 0;
+  for (bool done = false; !done && failure.empty();) {
+    done = ::waitpid(child, &status, WNOHANG) == child;
+    for (int i = 0; i < 100 && failure.empty(); ++i) {
+      std::string name = scatteredName(1 + static_cast<long>(rng() % kRecords));
+      int rc = dbfSeek(t, name.c_str());
+      // Not found (packed away), or locked while the pack runs, are answers.
+      if (rc == 0 && qxtest::fieldText(t, "NAME") != name)
+        failure = "seek " + name + " found " + qxtest::fieldText(t, "NAME");
+      else if (rc != 0 && rc != 2 && rc != kEof && rc != kLocked)
+        failure = "seek " + name + ": " + std::to_string(rc);
+      found += rc == 0;
+    }
+  }
+  if (!failure.empty()) ::waitpid(child, &status, 0);
+  EXPECT_EQ(failure, "");
+  EXPECT_GT(found, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  dbfClose(t);
+}
+
 TEST(CdxShared, TwoProcessesAppendingEndWithEveryRecordOnceInEveryTag) {
   installCompoundIndex();
   TempDir dir;

@@ -60,7 +60,8 @@ bool counter_unchanged(Tag& tag) {
 // the tree, and the read touches no page of the file.  A change that has not
 // raised the counter yet is not complete, and a read ordered before it is
 // as right as one that waited for the lock.  A page missing from the cache,
-// or a counter that moved, sends the read through the lock as before.
+// a counter that moved, or a record that no longer has its key (see
+// check_record()) sends the read through the lock as before.
 template <class Read>
 int read_tree(Tag& tag, Read&& read) {
   if (tag.index->shared() && !tag.cache.empty() && counter_unchanged(tag)) {

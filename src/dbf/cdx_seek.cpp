@@ -100,12 +100,20 @@ int remember(Tag& tag, const Position& at) {
 }
 
 // The key of record `rec_no` (the record buffer when it holds it).
+// A read from the cache alone that finds the record short (a pack is
+// cutting the file) looks again under the lock instead of reporting it.
 int key_of_record(Tag& tag, Table& t, long rec_no, unsigned char* key, bool* in) {
   if (t.rec_no == rec_no && !t.record_changed) return record_key(tag, key, in);
-  std::vector<char> image(t.record_length + 1, ' ');
+  std::vector<char>& image = tag.record_image;
+  image.assign(t.record_length + 1, ' ');
   uint64_t at = t.header_length + static_cast<uint64_t>(rec_no - 1) * t.record_length;
-  int rc = file_read_all(t.file, at, image.data(), t.record_length);
-  if (rc != 0) return rc;
+  if (tag.cached_only) {
+    if (file_read_quiet(t.file, at, image.data(), t.record_length) != static_cast<int64_t>(t.record_length))
+      return kNotCached;
+  } else {
+    int rc = file_read_all(t.file, at, image.data(), t.record_length);
+    if (rc != 0) return rc;
+  }
   return image_key(tag, image.data(), key, in);
 }
 
@@ -184,18 +192,11 @@ bool record_has_key(Tag& tag, const unsigned char* key) {
   return record_key(tag, own, &in) == 0 && in && std::memcmp(own, key, tag.key_length) == 0;
 }
 
-// The same for record `rec_no` as the file holds it now, read without
-// reporting a record that comes back short.
+// The same for record `rec_no` as the file holds it now.
 bool file_record_has_key(Tag& tag, Table& t, long rec_no, const unsigned char* key) {
-  if (t.rec_no == rec_no && !t.record_changed) return record_has_key(tag, key);
-  std::vector<char>& image = tag.record_image;
-  image.assign(t.record_length + 1, ' ');
-  uint64_t at = t.header_length + static_cast<uint64_t>(rec_no - 1) * t.record_length;
-  if (file_read_quiet(t.file, at, image.data(), t.record_length) != static_cast<int64_t>(t.record_length))
-    return false;
   unsigned char own[kKeyBuffer];
   bool in = false;
-  return image_key(tag, image.data(), own, &in) == 0 && in && std::memcmp(own, key, tag.key_length) == 0;
+  return key_of_record(tag, t, rec_no, own, &in) == 0 && in && std::memcmp(own, key, tag.key_length) == 0;
 }
 
 // A read from the cache alone hands out a record number only while that

@@ -73,6 +73,17 @@ std::string scatteredName(long n) {
   return name;
 }
 
+// A shared table of `count` scattered names with a production index on NAME.
+void createScattered(const std::string& path, long count) {
+  const TagInfo tags[] = {{"NAME", "NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  Engine e;
+  e.quietErrors = 1;
+  Table* t = dbfCreate(&e, path.c_str(), qxtest::sampleFields(), tags);
+  ASSERT_NE(t, nullptr);
+  for (long n = 1; n <= count; ++n) ASSERT_EQ(qxtest::appendSample(t, scatteredName(n).c_str(), 1), 0);
+  dbfClose(t);
+}
+
 // One process appends while another seeks and steps.  Whether a read runs
 // on the cached pages alone or under the lock, every record the table
 // counted before a seek is found by its name, and a step from it lands on a
@@ -82,16 +93,8 @@ TEST(CdxShared, ReadsBesideAnotherProcessesAppendsSeeEveryCountedRecord) {
   installCompoundIndex();
   TempDir dir;
   std::string path = dir.file("seek.dbf");
-  const TagInfo tags[] = {{"NAME", "NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
   constexpr long kFirst = 2000, kAppended = 3000;
-  {
-    Engine e;
-    e.quietErrors = 1;
-    Table* t = dbfCreate(&e, path.c_str(), qxtest::sampleFields(), tags);
-    ASSERT_NE(t, nullptr);
-    for (long n = 1; n <= kFirst; ++n) ASSERT_EQ(qxtest::appendSample(t, scatteredName(n).c_str(), 1), 0);
-    dbfClose(t);
-  }
+  ASSERT_NO_FATAL_FAILURE(createScattered(path, kFirst));
   pid_t child = ::fork();
   if (child == 0) {
     Engine e;
@@ -149,16 +152,8 @@ TEST(CdxShared, SeeksBesideAnotherProcessesPacksLandOnTheRecordSought) {
   installCompoundIndex();
   TempDir dir;
   std::string path = dir.file("pack.dbf");
-  const TagInfo tags[] = {{"NAME", "NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
   constexpr long kRecords = 6000;
-  {
-    Engine e;
-    e.quietErrors = 1;
-    Table* t = dbfCreate(&e, path.c_str(), qxtest::sampleFields(), tags);
-    ASSERT_NE(t, nullptr);
-    for (long n = 1; n <= kRecords; ++n) ASSERT_EQ(qxtest::appendSample(t, scatteredName(n).c_str(), 1), 0);
-    dbfClose(t);
-  }
+  ASSERT_NO_FATAL_FAILURE(createScattered(path, kRecords));
   pid_t child = ::fork();
   if (child == 0) {
     Engine e;

@@ -34,7 +34,7 @@ class TransferCli : public ::testing::Test {
     ASSERT_EQ(qx("create " + parts + kFields).status, 0);
     for (const char* rec : {"'bolt, \"big\"' 12.5 20240229 T 'first line\nsecond, \"quoted\"'",
                             "nut -3 '' F ''", "'Gr\xC3\xBC\xC3\x9F' 1e3 19991231 '' 'caf\xC3\xA9\n'",
-                            "axle '' 20000101 T ''"})
+                            "'  axle' '' 20000101 T ''"})
       ASSERT_EQ(qx("append " + parts + " " + rec).status, 0);
   }
   std::string quoted(const std::string& name) const { return "'" + dir.file(name) + "'"; }
@@ -60,7 +60,7 @@ TEST_F(TransferCli, ExportIsCsvThatPythonReads) {
             "['bolt, \"big\"', '12.50', '2024-02-29', 'T', 'first line\\nsecond, \"quoted\"']\n"
             "['nut', '-3.00', '', 'F', '']\n"
             "['Gr\xC3\xBC\xC3\x9F', '1000.00', '1999-12-31', '', 'caf\xC3\xA9\\n']\n"
-            "['axle', '', '2000-01-01', 'T', '']\n");
+            "['  axle', '', '2000-01-01', 'T', '']\n");  // leading blanks are data
   // A tag's order; deleted records are no longer data.
   ASSERT_EQ(qx("index " + parts + " name 'UPPER(NAME)'").status, 0);
   ASSERT_EQ(qx("delete " + parts + " 2").status, 0);
@@ -68,14 +68,14 @@ TEST_F(TransferCli, ExportIsCsvThatPythonReads) {
   ASSERT_EQ(r.status, 0);
   qxtest::write_file(dir.file("tagged.csv"), r.out);
   std::string rows = python_reading(dir.file("tagged.csv"));
-  EXPECT_LT(rows.find("'axle'"), rows.find("'bolt"));
+  EXPECT_LT(rows.find("'  axle'"), rows.find("'bolt"));
   EXPECT_LT(rows.find("'bolt"), rows.find("'Gr"));
   EXPECT_EQ(rows.find("'nut'"), std::string::npos);
   EXPECT_EQ(qx("export " + parts + " --csv --tag nope").status, 1);
   // A tag id, as the table API takes it, selects the tag named TAG002.
   ASSERT_EQ(qx("index " + parts + " TAG002 QTY").status, 0);
   r = qx("export " + parts + " --csv --tag 2", false);
-  EXPECT_EQ(r.out.substr(r.out.find("\r\n") + 2, 5), "axle,") << r.out;  // a blank QTY first
+  EXPECT_EQ(r.out.substr(r.out.find("\r\n") + 2, 7), "  axle,") << r.out;  // a blank QTY first
   EXPECT_LT(r.out.find(",12.50,"), r.out.find(",1000.00,")) << r.out;
   EXPECT_EQ(qx("export " + parts + " --csv --tag 5").status, 1);
   EXPECT_EQ(qx("export " + parts).status, 2);

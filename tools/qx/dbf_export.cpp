@@ -73,7 +73,10 @@ std::string binary_text(Field* f) {
 
 // A value the API's field list carries, as the CSV writes it.
 std::string text_value(const qx_DbFldNode* node) {
-  std::string value = trimmed(utf8(node->value ? node->value : u""));
+  std::string value = utf8(node->value ? node->value : u"");
+  // Leading blanks of a character value are data (codes set to the right);
+  // those of the other types are the padding of their stored form.
+  if (node->type != u'C') value = trimmed(value);
   switch (node->type) {
     case u'D':
       return value.size() == 8 ? value.substr(0, 4) + "-" + value.substr(4, 2) + "-" + value.substr(6, 2)

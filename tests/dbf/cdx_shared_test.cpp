@@ -215,34 +215,21 @@ TEST(CdxShared, TwoProcessesAppendingEndWithEveryRecordOnceInEveryTag) {
     dbfClose(t);
   }
   constexpr int kPerProcess = 1500;
-  pid_t children[2];
-  for (int c = 0; c < 2; ++c) {
-    children[c] = ::fork();
-    if (children[c] == 0) {
-      Engine e;
-      e.quietErrors = 1;
-      Table* t = dbfOpen(&e, path.c_str());
-      int failures = t && idxProduction(t) ? 0 : 1;
-      for (int i = 0; !failures && i < kPerProcess; ++i) {
-        // Names interleave the two processes' keys all over the tree.
-        std::string name = "N" + std::to_string((i * 7919 + c * 13) % 100000) + "-" + std::to_string(c);
-        if (qxtest::appendSample(t, name.c_str(), i % 200) != 0) ++failures;
-        // A seek now and then uses the cached pages between changes.
-        if (i % 50 == 0) {
-          tagSelect(t, tagFind(t, "NAME"));
-          if (dbfSeek(t, name.c_str()) != 0) ++failures;
-          tagSelect(t, nullptr);
-        }
+  EXPECT_TRUE(qxtest::appendInChildren(2, path, [](Table* t, int c) {
+    int failures = idxProduction(t) ? 0 : 1;
+    for (int i = 0; !failures && i < kPerProcess; ++i) {
+      // Names interleave the two processes' keys all over the tree.
+      std::string name = "N" + std::to_string((i * 7919 + c * 13) % 100000) + "-" + std::to_string(c);
+      failures += qxtest::appendSample(t, name.c_str(), i % 200) != 0;
+      // A seek now and then uses the cached pages between changes.
+      if (i % 50 == 0) {
+        tagSelect(t, tagFind(t, "NAME"));
+        failures += dbfSeek(t, name.c_str()) != 0;
+        tagSelect(t, nullptr);
       }
-      if (t) dbfClose(t);
-      ::_exit(failures ? 1 : 0);
     }
-  }
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return failures;
+  }));
   Engine e;
   Table* t = dbfOpen(&e, path.c_str());
   ASSERT_NE(t, nullptr);

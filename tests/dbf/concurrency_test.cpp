@@ -252,27 +252,14 @@ TEST(Concurrency, TwoProcessesAppendingLoseNothing) {
     dbfClose(t);
   }
   constexpr int kPerProcess = 5000;
-  pid_t children[2];
-  for (int c = 0; c < 2; ++c) {
-    children[c] = ::fork();
-    if (children[c] == 0) {
-      Engine e;
-      e.quietErrors = 1;
-      Table* t = dbfOpen(&e, path.c_str());
-      int failures = t ? 0 : 1;
-      for (int i = 0; t && i < kPerProcess; ++i) {
-        std::string name = std::to_string(c) + "-" + std::to_string(i);
-        if (qxtest::appendSample(t, name.c_str(), i) != 0) ++failures;
-      }
-      if (t) dbfClose(t);
-      ::_exit(failures ? 1 : 0);
+  EXPECT_TRUE(qxtest::appendInChildren(2, path, [](Table* t, int c) {
+    int failures = 0;
+    for (int i = 0; i < kPerProcess; ++i) {
+      std::string name = std::to_string(c) + "-" + std::to_string(i);
+      failures += qxtest::appendSample(t, name.c_str(), i) != 0;
     }
-  }
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return failures;
+  }));
   Engine e;
   Table* t = dbfOpen(&e, path.c_str());
   ASSERT_NE(t, nullptr);

@@ -3,6 +3,9 @@
 #ifndef QX_TESTS_DBF_SUPPORT_H
 #define QX_TESTS_DBF_SUPPORT_H
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -53,6 +56,32 @@ inline int appendSample(qx::dbf::Table* t, const char* name, double qty) {
   fldAssign(dbfFieldByName(t, "NAME"), name);
   fldAssignDouble(dbfFieldByName(t, "QTY"), qty);
   return dbfAppend(t);
+}
+
+// Runs `work(c)` for c = 0 .. count - 1, each in a child process of its own
+// and all at once: each child opens `path` shared and works on it, and ends
+// with the number of its failures.  True when every child ended with none.
+template <class Work>
+bool appendInChildren(int count, const std::string& path, Work work) {
+  std::vector<pid_t> children;
+  for (int c = 0; c < count; ++c) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      qx::dbf::Engine e;
+      e.quietErrors = 1;
+      qx::dbf::Table* t = qx::dbf::dbfOpen(&e, path.c_str());
+      int failures = t ? work(t, c) : 1;
+      if (t) qx::dbf::dbfClose(t);
+      ::_exit(failures ? 1 : 0);
+    }
+    children.push_back(pid);
+  }
+  bool all = true;
+  for (pid_t pid : children) {
+    int status = 0;
+    all = ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && all;
+  }
+  return all;
 }
 
 // The trimmed text of a field of the current record.

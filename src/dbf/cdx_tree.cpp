@@ -281,6 +281,18 @@ int unlink_node(Tag& tag, std::vector<PathStep> path, const Node& node) {
   return update_parents(tag, path, parent);
 }
 
+// Finds where the pair (key, record) stands or would stand in its leaf,
+// noting the path down; `present` says whether it is there.
+int find_pair(Tag& tag, const unsigned char* key, uint32_t record, std::vector<PathStep>* path,
+              Position* at, const Node** leaf, bool* present) {
+  int rc = descend(tag, key, tag.key_length, record, false, path, at);
+  if (rc == 0) rc = load_node(tag, at->leaf, leaf);
+  if (rc != 0) return rc;
+  *present = at->entry < (*leaf)->count() &&
+             compare_entry(**leaf, at->entry, key, tag.key_length, record) == 0;
+  return 0;
+}
+
 }  // namespace
 
 int load_node(Tag& tag, uint32_t offset, const Node** node) {
@@ -414,13 +426,10 @@ uint32_t record_at(Tag& tag, const Position& at) {
 int insert_key(Tag& tag, const unsigned char* key, uint32_t record) {
   std::vector<PathStep> path;
   Position at;
-  int rc = descend(tag, key, tag.key_length, record, false, &path, &at);
-  if (rc != 0) return rc;
   const Node* leaf = nullptr;
-  rc = load_node(tag, at.leaf, &leaf);
-  if (rc != 0) return rc;
-  if (at.entry < leaf->count() && compare_entry(*leaf, at.entry, key, tag.key_length, record) == 0)
-    return 0;  // already there
+  bool present = false;
+  int rc = find_pair(tag, key, record, &path, &at, &leaf, &present);
+  if (rc != 0 || present) return rc;
   Node changed = *leaf;
   changed.insert(at.entry, key, record, 0);
   tag.cursor.valid = false;
@@ -430,13 +439,10 @@ int insert_key(Tag& tag, const unsigned char* key, uint32_t record) {
 int remove_key(Tag& tag, const unsigned char* key, uint32_t record) {
   std::vector<PathStep> path;
   Position at;
-  int rc = descend(tag, key, tag.key_length, record, false, &path, &at);
-  if (rc != 0) return rc;
   const Node* leaf = nullptr;
-  rc = load_node(tag, at.leaf, &leaf);
-  if (rc != 0) return rc;
-  if (at.entry >= leaf->count() || compare_entry(*leaf, at.entry, key, tag.key_length, record) != 0)
-    return 0;  // not there
+  bool present = false;
+  int rc = find_pair(tag, key, record, &path, &at, &leaf, &present);
+  if (rc != 0 || !present) return rc;
   Node changed = *leaf;
   changed.erase(at.entry);
   tag.cursor.valid = false;

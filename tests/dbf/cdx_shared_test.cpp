@@ -95,17 +95,12 @@ TEST(CdxShared, ReadsBesideAnotherProcessesAppendsSeeEveryCountedRecord) {
   std::string path = dir.file("seek.dbf");
   constexpr long kFirst = 2000, kAppended = 3000;
   ASSERT_NO_FATAL_FAILURE(createScattered(path, kFirst));
-  pid_t child = ::fork();
-  if (child == 0) {
-    Engine e;
-    e.quietErrors = 1;
-    Table* t = dbfOpen(&e, path.c_str());
-    int failures = t ? 0 : 1;
+  pid_t child = qxtest::startWorker(path, 0, [](Table* t, int) {
+    int failures = 0;
     for (long n = kFirst + 1; !failures && n <= kFirst + kAppended; ++n)
       failures += qxtest::appendSample(t, scatteredName(n).c_str(), 1) != 0;
-    if (t) dbfClose(t);
-    ::_exit(failures ? 1 : 0);
-  }
+    return failures;
+  });
   Engine e;
   e.quietErrors = 1;
   Table* t = dbfOpen(&e, path.c_str());
@@ -154,12 +149,8 @@ TEST(CdxShared, SeeksBesideAnotherProcessesPacksLandOnTheRecordSought) {
   std::string path = dir.file("pack.dbf");
   constexpr long kRecords = 6000;
   ASSERT_NO_FATAL_FAILURE(createScattered(path, kRecords));
-  pid_t child = ::fork();
-  if (child == 0) {
-    Engine e;
-    e.quietErrors = 1;
-    Table* t = dbfOpen(&e, path.c_str());
-    int failures = t ? 0 : 1;
+  pid_t child = qxtest::startWorker(path, 0, [](Table* t, int) {
+    int failures = 0;
     // Each round deletes one record in sixteen, from the front, and packs.
     for (int round = 0; !failures && round < 10; ++round) {
       for (long n = 1; n <= dbfRecordCount(t); n += 16) {
@@ -168,9 +159,8 @@ TEST(CdxShared, SeeksBesideAnotherProcessesPacksLandOnTheRecordSought) {
       }
       failures += dbfPack(t) != 0;
     }
-    if (t) dbfClose(t);
-    ::_exit(failures ? 1 : 0);
-  }
+    return failures;
+  });
   Engine e;
   e.quietErrors = 1;
   Table* t = dbfOpen(&e, path.c_str());
@@ -215,7 +205,7 @@ TEST(CdxShared, TwoProcessesAppendingEndWithEveryRecordOnceInEveryTag) {
     dbfClose(t);
   }
   constexpr int kPerProcess = 1500;
-  EXPECT_TRUE(qxtest::appendInChildren(2, path, [](Table* t, int c) {
+  EXPECT_TRUE(qxtest::workInChildren(2, path, [](Table* t, int c) {
     int failures = idxProduction(t) ? 0 : 1;
     for (int i = 0; !failures && i < kPerProcess; ++i) {
       // Names interleave the two processes' keys all over the tree.

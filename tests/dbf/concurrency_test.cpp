@@ -252,7 +252,7 @@ TEST(Concurrency, TwoProcessesAppendingLoseNothing) {
     dbfClose(t);
   }
   constexpr int kPerProcess = 5000;
-  EXPECT_TRUE(qxtest::appendInChildren(2, path, [](Table* t, int c) {
+  EXPECT_TRUE(qxtest::workInChildren(2, path, [](Table* t, int c) {
     int failures = 0;
     for (int i = 0; i < kPerProcess; ++i) {
       std::string name = std::to_string(c) + "-" + std::to_string(i);

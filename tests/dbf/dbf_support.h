@@ -58,24 +58,28 @@ inline int appendSample(qx::dbf::Table* t, const char* name, double qty) {
   return dbfAppend(t);
 }
 
-// Runs `work(c)` for c = 0 .. count - 1, each in a child process of its own
-// and all at once: each child opens `path` shared and works on it, and ends
-// with the number of its failures.  True when every child ended with none.
+// Starts a child process that opens `path` shared, runs `work(t, c)` on it
+// and ends with status 0 when the work counted no failure; its pid.
 template <class Work>
-bool appendInChildren(int count, const std::string& path, Work work) {
-  std::vector<pid_t> children;
-  for (int c = 0; c < count; ++c) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-      qx::dbf::Engine e;
-      e.quietErrors = 1;
-      qx::dbf::Table* t = qx::dbf::dbfOpen(&e, path.c_str());
-      int failures = t ? work(t, c) : 1;
-      if (t) qx::dbf::dbfClose(t);
-      ::_exit(failures ? 1 : 0);
-    }
-    children.push_back(pid);
+pid_t startWorker(const std::string& path, int c, Work work) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    qx::dbf::Engine e;
+    e.quietErrors = 1;
+    qx::dbf::Table* t = qx::dbf::dbfOpen(&e, path.c_str());
+    int failures = t ? work(t, c) : 1;
+    if (t) qx::dbf::dbfClose(t);
+    ::_exit(failures ? 1 : 0);
   }
+  return pid;
+}
+
+// Runs `work(t, c)` for c = 0 .. count - 1 in as many worker processes at
+// once (startWorker); true when every one ended without a failure.
+template <class Work>
+bool workInChildren(int count, const std::string& path, Work work) {
+  std::vector<pid_t> children;
+  for (int c = 0; c < count; ++c) children.push_back(startWorker(path, c, work));
   bool all = true;
   for (pid_t pid : children) {
     int status = 0;

@@ -11,6 +11,7 @@
 #include "qx/convert.h"
 #include "qx/dbfldlist.h"
 #include "qx/fldlist.h"
+#include "table/table_test.h"
 #include "test_support.h"
 
 namespace {
@@ -18,16 +19,9 @@ namespace {
 namespace app = qx::app;
 using qx::ComPtr;
 using qxtest::u8;
+using qxtest::DbListPtr;
+using qxtest::FldListPtr;
 
-struct ListDeleter {
-  void operator()(qx_DbFldList* l) const { qx_DbFldList_destroy(l); }
-};
-using DbListPtr = std::unique_ptr<qx_DbFldList, ListDeleter>;
-
-struct FldListDeleter {
-  void operator()(qx_FldList* l) const { qx_FldList_destroy(l); }
-};
-using FldListPtr = std::unique_ptr<qx_FldList, FldListDeleter>;
 
 template <typename T>
 ComPtr<T> make(REFCLSID clsid, REFIID iid) {

@@ -19,20 +19,15 @@
 #include "port/alert.h"
 #include "port/wstr.h"
 #include "qx/db.h"
+#include "table/table_test.h"
 #include "test_support.h"
 
 namespace {
 
 using qxtest::u8;
+using qxtest::CursorPtr;
+using qxtest::DbListPtr;
 
-struct ListDeleter {
-  void operator()(qx_DbFldList* l) const { qx_DbFldList_destroy(l); }
-};
-using ListPtr = std::unique_ptr<qx_DbFldList, ListDeleter>;
-struct CursorDeleter {
-  void operator()(qx_DbCursor* c) const { qx_DbCursor_destroy(c); }
-};
-using CursorPtr = std::unique_ptr<qx_DbCursor, CursorDeleter>;
 
 // Every test starts and ends with nothing open, so ids start afresh.
 // Engine error boxes are recorded instead of shown: the API switches most
@@ -54,7 +49,7 @@ class DbApi : public testing::Test {
 
   // A table of parts: CODE C 8, DIAM N 8 2, MADE D, OK L, NOTE M.
   int create_parts(const std::string& name) {
-    ListPtr fields(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
+    DbListPtr fields(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
     qx_DbFldList_insEnd(fields.get(), u"code", nullptr, 8, 0, u'C');
     qx_DbFldList_insEnd(fields.get(), u"DIAM", nullptr, 8, 2, u'N');
     qx_DbFldList_insEnd(fields.get(), u"MADE", nullptr, 8, 0, u'D');
@@ -66,7 +61,7 @@ class DbApi : public testing::Test {
   // Appends a record through a field list.
   void add_part(int id, const qx_wchar* code, const qx_wchar* diam, const qx_wchar* note) {
     ASSERT_EQ(qx_Db_appRec(id), 0);
-    ListPtr rec(qx_DbFldList_create(u"CODE", code, u"DIAM", diam, u"MADE", u"20240131", u"NOTE",
+    DbListPtr rec(qx_DbFldList_create(u"CODE", code, u"DIAM", diam, u"MADE", u"20240131", u"NOTE",
                                     note, static_cast<const qx_wchar*>(nullptr)));
     ASSERT_EQ(qx_Db_modRec(id, rec.get()), 0);
   }
@@ -183,7 +178,7 @@ TEST_F(DbApi, RecordsGoInAndComeBackThroughFieldLists) {
   id = qx_Db_openDbEx(dir_.wfile("p.dbf").c_str(), 1);
   ASSERT_EQ(id, 0);
   EXPECT_EQ(qx_Db_getRecordNo(id), 1);  // an open goes to the top
-  ListPtr rec(qx_Db_readRec(id, nullptr));
+  DbListPtr rec(qx_Db_readRec(id, nullptr));
   ASSERT_EQ(qx_DbFldList_length(rec.get()), 5);
   EXPECT_EQ(u8(qx_DbFldList_getFldVal(rec.get(), u"code")), "PIPE-1");
   EXPECT_EQ(u8(qx_DbFldList_getFldVal(rec.get(), u"DIAM")), "12.50");
@@ -192,7 +187,7 @@ TEST_F(DbApi, RecordsGoInAndComeBackThroughFieldLists) {
   EXPECT_EQ(qx_DbFldList_findFld(rec.get(), u"DIAM")->decimals, 2);
   EXPECT_EQ(qx_DbFldList_findFld(rec.get(), u"NOTE")->width, 10);
   // A template reads only its own fields; one the table lacks is C 1 0.
-  ListPtr tpl(qx_DbFldList_create(u"diam", nullptr, u"GHOST", u"old",
+  DbListPtr tpl(qx_DbFldList_create(u"diam", nullptr, u"GHOST", u"old",
                                   static_cast<const qx_wchar*>(nullptr)));
   EXPECT_EQ(qx_Db_readRec(id, tpl.get()), tpl.get());
   qx_DbFldNode* ghost = qx_DbFldList_findFld(tpl.get(), u"GHOST");
@@ -209,7 +204,7 @@ TEST_F(DbApi, RecordsGoInAndComeBackThroughFieldLists) {
   qx_wchar padded[16] = u"ab";
   EXPECT_EQ(qx_Db_padVal(padded, id, u"CODE"), 0);
   EXPECT_EQ(u8(padded), "ab      ");
-  ListPtr structure(qx_Db_struct(id));
+  DbListPtr structure(qx_Db_struct(id));
   EXPECT_EQ(qx_DbFldList_length(structure.get()), 5);
   // Opened for reading only: a store is refused by the engine, the file stays.
   std::string before = qxtest::read_file(dir_.file("p.dbf"));
@@ -264,7 +259,7 @@ TEST_F(DbApi, BadIdsNamesAndListsChangeNothing) {
   EXPECT_EQ(qx_Db_readCurrRec(nullptr, nullptr), nullptr);
   EXPECT_EQ(qx_Db_readTable(bad, u"x", nullptr), nullptr);
   EXPECT_EQ(qx_Db_query(bad, u".T.", u"x", nullptr), nullptr);
-  ListPtr rec(qx_DbFldList_create(u"CODE", u"NEW", static_cast<const qx_wchar*>(nullptr)));
+  DbListPtr rec(qx_DbFldList_create(u"CODE", u"NEW", static_cast<const qx_wchar*>(nullptr)));
   EXPECT_EQ(qx_Db_modRec(bad, rec.get()), 1);
   EXPECT_EQ(qx_Db_modRec(id, nullptr), 0);
   EXPECT_EQ(qx_Db_assignFldStr(bad, u"CODE", u"x"), 1);
@@ -284,7 +279,7 @@ TEST_F(DbApi, BadIdsNamesAndListsChangeNothing) {
   EXPECT_EQ(qx_Db_padVal(text, id, u"NOSUCH"), 1);
   // A list naming a missing field and a node without value: those are not
   // stored, the others are, and the result says so.
-  ListPtr mixed(qx_DbFldList_create(u"GHOST", u"x", static_cast<const qx_wchar*>(nullptr)));
+  DbListPtr mixed(qx_DbFldList_create(u"GHOST", u"x", static_cast<const qx_wchar*>(nullptr)));
   qx_DbFldList_insEnd(mixed.get(), u"DIAM", nullptr, 0, 0, u'N');
   EXPECT_EQ(qx_Db_modRec(id, mixed.get()), 1);
   EXPECT_EQ(qx_Db_updFld(nullptr, nullptr), 1);
@@ -307,7 +302,7 @@ TEST_F(DbApi, ReadTableAndQueryFillCursorsInTheSelectedOrder) {
   EXPECT_EQ(u8(qx_DbCursor_getNthTblName(all.get(), 0)), "parts");
   EXPECT_EQ(u8(qx_DbFldList_getFldVal(qx_DbCursor_getNthFldList(all.get(), 0), u"CODE")), "P100");
   EXPECT_EQ(u8(qx_DbFldList_getFldVal(qx_DbCursor_getNthFldList(all.get(), 29), u"CODE")), "P99");
-  ListPtr tpl(qx_DbFldList_create(u"DIAM", nullptr, static_cast<const qx_wchar*>(nullptr)));
+  DbListPtr tpl(qx_DbFldList_create(u"DIAM", nullptr, static_cast<const qx_wchar*>(nullptr)));
   CursorPtr some(qx_Db_query(id, u"DIAM >= 10 .AND. DIAM < 13", u"q", tpl.get()));
   ASSERT_EQ(qx_DbCursor_length(some.get()), 3);
   qx_DbFldList* first = qx_DbCursor_getNthFldList(some.get(), 0);
@@ -319,7 +314,7 @@ TEST_F(DbApi, ReadTableAndQueryFillCursorsInTheSelectedOrder) {
   // A template's names are kept as given, a memo is read record by record,
   // a field the table lacks is C 1 0; a template of null elements only
   // reads every field.
-  ListPtr memo(qx_DbFldList_create(u"note", nullptr, u"GHOST", u"old",
+  DbListPtr memo(qx_DbFldList_create(u"note", nullptr, u"GHOST", u"old",
                                    static_cast<const qx_wchar*>(nullptr)));
   static_cast<qx_DbFldNode*>(memo->first->data)->name[0] = u'n';
   CursorPtr notes(qx_Db_query(id, u"DIAM < 2", u"q", memo.get()));
@@ -337,7 +332,7 @@ TEST_F(DbApi, ReadTableAndQueryFillCursorsInTheSelectedOrder) {
     EXPECT_EQ(ghost->width, 1);
     EXPECT_EQ(u8(ghost->value), "");
   }
-  ListPtr nulls(qx_LnkList_create(static_cast<void*>(nullptr)));
+  DbListPtr nulls(qx_LnkList_create(static_cast<void*>(nullptr)));
   qx_LnkList_insEnd(nulls.get(), nullptr);
   CursorPtr whole(qx_Db_readTable(id, u"w", nulls.get()));
   ASSERT_EQ(qx_DbCursor_length(whole.get()), 30);
@@ -534,7 +529,7 @@ int run_dbfread(const std::string& table, std::vector<std::string>* lines) {
 }
 
 TEST_F(DbApi, CursorReadsWhatDbfreadReads) {
-  ListPtr fields(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
+  DbListPtr fields(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
   qx_DbFldList_insEnd(fields.get(), u"NAME", nullptr, 12, 0, u'C');
   qx_DbFldList_insEnd(fields.get(), u"QTY", nullptr, 9, 3, u'N');
   qx_DbFldList_insEnd(fields.get(), u"CNT", nullptr, 5, 0, u'N');
@@ -560,7 +555,7 @@ TEST_F(DbApi, CursorReadsWhatDbfreadReads) {
   };
   for (const Row& row : rows) {
     ASSERT_EQ(qx_Db_appRec(id), 0);
-    ListPtr rec(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
+    DbListPtr rec(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
     const std::pair<const qx_wchar*, const qx_wchar*> values[] = {
         {u"NAME", row.name}, {u"QTY", row.qty}, {u"CNT", row.cnt},
         {u"DUE", row.due},   {u"OK", row.ok},   {u"NOTE", row.note}};

@@ -7,21 +7,14 @@
 
 #include "qx/dbfldlist.h"
 #include "qx/memory.h"
+#include "table/table_test.h"
 #include "test_support.h"
 
 namespace {
 
 using qxtest::u8;
-
-struct ListDeleter {
-  void operator()(qx_DbFldList* l) const { qx_DbFldList_destroy(l); }
-};
-using ListPtr = std::unique_ptr<qx_DbFldList, ListDeleter>;
-
-struct CursorDeleter {
-  void operator()(qx_DbCursor* c) const { qx_DbCursor_destroy(c); }
-};
-using CursorPtr = std::unique_ptr<qx_DbCursor, CursorDeleter>;
+using qxtest::CursorPtr;
+using qxtest::DbListPtr;
 
 TEST(DbFldNode, ValueRuleTrimsByType) {
   qx_DbFldNode* c = qx_DbFldNode_new(u"Name", u"  ab \t ", 10, 0, u'c');
@@ -44,7 +37,7 @@ TEST(DbFldNode, ValueRuleTrimsByType) {
 }
 
 TEST(DbFldList, CreateUppercasesNamesAndKeepsLeadingBlanks) {
-  ListPtr list(qx_DbFldList_create(u"Name", u"  12 ", u"City", nullptr,
+  DbListPtr list(qx_DbFldList_create(u"Name", u"  12 ", u"City", nullptr,
                                    static_cast<const qx_wchar*>(nullptr)));
   ASSERT_EQ(qx_DbFldList_length(list.get()), 2);
   auto* first = static_cast<qx_DbFldNode*>(list->first->data);
@@ -57,12 +50,12 @@ TEST(DbFldList, CreateUppercasesNamesAndKeepsLeadingBlanks) {
   EXPECT_EQ(u8(second->value), "");
   // At most 512 characters of a value are taken.
   std::u16string big(600, u'x');
-  ListPtr wide(qx_DbFldList_create(u"A", big.c_str(), static_cast<const qx_wchar*>(nullptr)));
+  DbListPtr wide(qx_DbFldList_create(u"A", big.c_str(), static_cast<const qx_wchar*>(nullptr)));
   EXPECT_EQ(std::u16string(static_cast<qx_DbFldNode*>(wide->first->data)->value).size(), 512u);
 }
 
 TEST(DbFldList, FindIsExactOnUppercaseWhileFindFldIgnoresCase) {
-  ListPtr list(qx_DbFldList_create(u"NAME", u"x", static_cast<const qx_wchar*>(nullptr)));
+  DbListPtr list(qx_DbFldList_create(u"NAME", u"x", static_cast<const qx_wchar*>(nullptr)));
   ASSERT_EQ(qx_DbFldList_insEnd(list.get(), u"abc", u"1", 5, 0, u'N'), 1);
   EXPECT_EQ(qx_DbFldList_find(list.get(), u"name"), 1);
   EXPECT_EQ(qx_DbFldList_find(list.get(), u"abc"), 0);
@@ -78,7 +71,7 @@ TEST(DbFldList, FindIsExactOnUppercaseWhileFindFldIgnoresCase) {
 }
 
 TEST(DbFldList, ReadersOfNoCurrentNodeGiveNeutralValues) {
-  ListPtr list(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
+  DbListPtr list(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
   for (qx_DbFldList* l : {list.get(), static_cast<qx_DbFldList*>(nullptr)}) {
     EXPECT_EQ(qx_DbFldList_getCurrType(l), u'C');
     EXPECT_EQ(qx_DbFldList_getCurrWidth(l), 0);
@@ -97,7 +90,7 @@ TEST(DbFldList, ReadersOfNoCurrentNodeGiveNeutralValues) {
 }
 
 TEST(DbFldList, CurrentAndNthReadersAndModifiers) {
-  ListPtr list(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
+  DbListPtr list(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
   qx_DbFldList_insEnd(list.get(), u"QTY", u" 42.5", 8, 2, u'N');
   qx_DbFldList_insStart(list.get(), u"CODE", u"AB", 6, 0, u'C');
   ASSERT_EQ(qx_DbFldList_start(list.get()), 1);
@@ -126,10 +119,10 @@ TEST(DbFldList, CurrentAndNthReadersAndModifiers) {
 }
 
 TEST(DbFldList, CopyIsDeepAndKeepsEveryAttribute) {
-  ListPtr list(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
+  DbListPtr list(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
   qx_DbFldList_insEnd(list.get(), u"A", u"one", 3, 0, u'C');
   qx_DbFldList_insEnd(list.get(), u"B", nullptr, 8, 3, u'N');
-  ListPtr copy(qx_DbFldList_copy(list.get()));
+  DbListPtr copy(qx_DbFldList_copy(list.get()));
   ASSERT_EQ(qx_DbFldList_length(copy.get()), 2);
   auto* a = static_cast<qx_DbFldNode*>(copy->first->data);
   auto* b = static_cast<qx_DbFldNode*>(copy->last->data);
@@ -144,7 +137,7 @@ TEST(DbFldList, CopyIsDeepAndKeepsEveryAttribute) {
 }
 
 TEST(DbFldList, PrintListWritesNameTypeAndValue) {
-  ListPtr list(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
+  DbListPtr list(qx_DbFldList_create(static_cast<const qx_wchar*>(nullptr)));
   qx_DbFldList_insEnd(list.get(), u"NAME", u"P\u00fcmpe", 10, 0, u'C');
   qx_DbFldList_insEnd(list.get(), u"EMPTY", nullptr, 1, 0, u'L');
   qx_DbFldList_insEnd(list.get(), u"QTY", u"3", 5, 0, u'N');
@@ -225,7 +218,7 @@ TEST(DbFldList, TemplatesSkipWhatIsNoDescription) {
   qxtest::TempDir dir;
   qxtest::write_file(dir.file("pipe.tpl"),
                      "# parts\r\nCODE C012000\r\n\r\nCODEONLY\r\nSHORT C05\r\nDIAM N010003\nOK L001000");
-  ListPtr list(qx_DbFldList_fromTemplate(dir.wfile("pipe.tpl").c_str()));
+  DbListPtr list(qx_DbFldList_fromTemplate(dir.wfile("pipe.tpl").c_str()));
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(qx_DbFldList_length(list.get()), 3);
   auto* code = static_cast<qx_DbFldNode*>(list->first->data);
@@ -240,8 +233,8 @@ TEST(DbFldList, TemplatesSkipWhatIsNoDescription) {
   EXPECT_EQ(qx_DbFldList_fromTemplate(nullptr), nullptr);
 }
 
-ListPtr one_field(const qx_wchar* value) {
-  return ListPtr(qx_DbFldList_create(u"V", value, static_cast<const qx_wchar*>(nullptr)));
+DbListPtr one_field(const qx_wchar* value) {
+  return DbListPtr(qx_DbFldList_create(u"V", value, static_cast<const qx_wchar*>(nullptr)));
 }
 
 TEST(DbCursor, ElementsOwnTheirListsAndLabels) {

@@ -2,11 +2,10 @@
 // them, reading them all in record order, and packing after every other
 // record was deleted.  Each figure is records per second (items_per_second).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <string>
 
+#include "bench_folder.h"
 #include "dbf/table.h"
 
 namespace {
@@ -22,15 +21,10 @@ const FieldInfo kFields[] = {{"NAME", 'C', 20, 0}, {"CITY", 'C', 15, 0}, {"QTY",
 // the append figure made.
 struct Workspace {
   Workspace() {
-    std::string base = std::filesystem::temp_directory_path() / "qx-bench-dbf-XXXXXX";
-    dir = ::mkdtemp(base.data());
     table = dir + "/bench.dbf";
   }
-  ~Workspace() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  std::string dir, table;
+  BenchFolder folder{"dbf"};
+  std::string dir = folder.path(), table;
 };
 
 Workspace& workspace() {

@@ -3,13 +3,13 @@
 // with the table shared and exclusive, and a full walk in tag order (shared
 // and exclusive).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench_folder.h"
 #include "dbf/cdx.h"
 #include "dbf/table.h"
 
@@ -32,8 +32,6 @@ std::string codeOf(long i) {
 
 struct Workspace {
   Workspace() {
-    std::string base = std::filesystem::temp_directory_path() / "qx-bench-cdx-XXXXXX";
-    dir = ::mkdtemp(base.data());
     table = dir + "/items.dbf";
     Engine e;
     e.quietErrors = 1;
@@ -50,11 +48,8 @@ struct Workspace {
     }
     dbfClose(t);
   }
-  ~Workspace() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  std::string dir, table;
+  BenchFolder folder{"cdx"};
+  std::string dir = folder.path(), table;
 };
 
 Workspace& workspace() {

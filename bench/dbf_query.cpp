@@ -5,12 +5,11 @@
 // the records of the table.  Argument 0: the table is shared; 1: opened
 // exclusively.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <random>
 #include <string>
 
+#include "bench_folder.h"
 #include "dbf/cdx.h"
 #include "dbf/relation.h"
 #include "dbf/table.h"
@@ -26,8 +25,6 @@ const FieldInfo kFields[] = {{"CODE", 'C', 10, 0}, {"QTY", 'N', 12, 2}, {nullptr
 // The table with its production index, made once for the whole run.
 struct Workspace {
   Workspace() {
-    std::string base = std::filesystem::temp_directory_path() / "qx-bench-query-XXXXXX";
-    dir = ::mkdtemp(base.data());
     table = dir + "/query.dbf";
     installCompoundIndex();
     Engine engine;
@@ -49,11 +46,8 @@ struct Workspace {
     ready = idxCreate(t, nullptr, tags) != nullptr;
     dbfClose(t);
   }
-  ~Workspace() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  std::string dir, table;
+  BenchFolder folder{"query"};
+  std::string dir = folder.path(), table;
   bool ready = false;
 };
 

@@ -5,11 +5,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench_folder.h"
 #include "app/holder.h"
 #include "port/com.h"
 #include "port/wstr.h"
@@ -27,9 +27,6 @@ std::u16string w(const std::string& s) { return qx::port::from_utf8(s); }
 class SettingsFile {
  public:
   SettingsFile() {
-    namespace fs = std::filesystem;
-    std::string templ = (fs::temp_directory_path() / "qx-bench-ini-XXXXXX").string();
-    dir_ = ::mkdtemp(templ.data());
     path_ = dir_ + "/settings.ini";
     std::ofstream out(path_, std::ios::binary);
     out << "; settings of the benchmark\r\n";
@@ -45,13 +42,12 @@ class SettingsFile {
   ~SettingsFile() {
     qx::app::destroy_holder();
     CoUninitialize();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
   std::u16string file() const { return w(path_); }
 
  private:
-  std::string dir_, path_;
+  BenchFolder folder_{"ini"};
+  std::string dir_ = folder_.path(), path_;
 };
 
 struct Key {

@@ -9,9 +9,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
+#include "bench_folder.h"
 #include "dbf/table.h"
 #include "port/wstr.h"
 #include "qx/db.h"
@@ -31,16 +31,11 @@ const FieldInfo kFields[] = {{"NAME", 'C', 20, 0}, {"CITY", 'C', 15, 0}, {"QTY",
 
 struct Workspace {
   Workspace() {
-    std::string base = std::filesystem::temp_directory_path() / "qx-bench-table-api-XXXXXX";
-    dir = ::mkdtemp(base.data());
-  }
-  ~Workspace() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
   }
   std::string file(const char* name) const { return dir + "/" + name; }
   std::u16string wfile(const char* name) const { return qx::port::from_utf8(file(name)); }
-  std::string dir;
+  BenchFolder folder{"table-api"};
+  std::string dir = folder.path();
 };
 
 Workspace& workspace() {

@@ -33,34 +33,44 @@ int dbt_read(MemoFile& memo, long block, std::string& contents) {
   }
 }
 
-// Appends a dBASE III memo after the last block and moves the header's next
-// free block past it.
-int dbt_write(MemoFile& memo, const std::string& contents, long* block) {
-  Engine* e = memo.file.engine;
-  if (contents.find(kDbtEnd) != std::string::npos)
-    return report_error(e, kErrParameter, "The byte 0x1A ends a memo in a DBT file",
-                        memo.file.name.c_str());
+// Writes `image` (whole blocks) after the memo file's last block, under the
+// allocation lock, and moves the header's next free block past it; the
+// first block's number in *block.  New blocks start at the end of the file
+// (and not before `first_free`), whatever the header's next free block
+// says: a header that points into used blocks would have them overwritten,
+// one that points past the end would leave a hole.
+int append_blocks(MemoFile& memo, unsigned block_size, uint64_t first_free, const std::vector<char>& image,
+                  bool big_endian_header, long* block) {
   int rc = file_lock(memo.file, kAllocationLock, 1);
   if (rc != 0) return rc;
   int64_t length = file_length(memo.file);
-  uint64_t next = std::max<uint64_t>((static_cast<uint64_t>(length) + kDbtBlockSize - 1) / kDbtBlockSize, 1);
-  uint64_t blocks = (contents.size() + 2 + kDbtBlockSize - 1) / kDbtBlockSize;
-  if (next + blocks > 0xFFFFFFFFu) rc = report_error(e, kErrWrite, memo.file.name.c_str());
-  if (rc == 0) {
-    std::vector<char> data(static_cast<size_t>(blocks * kDbtBlockSize), 0);
-    std::copy(contents.begin(), contents.end(), data.begin());
-    data[contents.size()] = data[contents.size() + 1] = kDbtEnd;
-    rc = file_write(memo.file, next * kDbtBlockSize, data.data(), data.size());
-  }
+  uint64_t next = std::max<uint64_t>((static_cast<uint64_t>(length) + block_size - 1) / block_size, first_free);
+  uint64_t blocks = image.size() / block_size;
+  if (next + blocks > 0xFFFFFFFFu) rc = report_error(memo.file.engine, kErrWrite, memo.file.name.c_str());
+  if (rc == 0) rc = file_write(memo.file, next * block_size, image.data(), image.size());
   if (rc == 0) {
     unsigned char header[4];
-    coding::put32le(header, static_cast<uint32_t>(next + blocks));
+    auto end = static_cast<uint32_t>(next + blocks);
+    if (big_endian_header) coding::put32be(header, end);
+    else coding::put32le(header, end);
     rc = file_write(memo.file, 0, header, sizeof header);
   }
   int unlockRc = file_unlock(memo.file, kAllocationLock, 1);
   if (rc == 0) rc = unlockRc;
   if (rc == 0) *block = static_cast<long>(next);
   return rc;
+}
+
+// Appends a dBASE III memo (the text and two 0x1A) after the last block.
+int dbt_write(MemoFile& memo, const std::string& contents, long* block) {
+  if (contents.find(kDbtEnd) != std::string::npos)
+    return report_error(memo.file.engine, kErrParameter, "The byte 0x1A ends a memo in a DBT file",
+                        memo.file.name.c_str());
+  uint64_t blocks = (contents.size() + 2 + kDbtBlockSize - 1) / kDbtBlockSize;
+  std::vector<char> image(static_cast<size_t>(blocks * kDbtBlockSize), 0);
+  std::copy(contents.begin(), contents.end(), image.begin());
+  image[contents.size()] = image[contents.size() + 1] = kDbtEnd;
+  return append_blocks(memo, kDbtBlockSize, 1, image, false, block);
 }
 
 }  // namespace
@@ -120,35 +130,13 @@ int memo_write(MemoFile& memo, const std::string& contents, long* block) {
   if (memo.dbt) return dbt_write(memo, contents, block);
   if (contents.size() > 0xFFFFFFF0u)
     return report_error(memo.file.engine, kErrParameter, "Memo too large");
-  int rc = file_lock(memo.file, kAllocationLock, 1);
-  if (rc != 0) return rc;
-  // New blocks start at the end of the file, whatever the header's next
-  // free block says: a header that points into used blocks would have them
-  // overwritten, one that points past the end would leave a hole.
-  unsigned char header[4] = {};
-  int64_t length = file_length(memo.file);
-  uint64_t next = (static_cast<uint64_t>(length) + memo.block_size - 1) / memo.block_size;
-  uint64_t first = (kMemoHeaderSize + memo.block_size - 1) / memo.block_size;
-  if (next < first) next = first;
-  uint64_t bytes = 8 + contents.size();
-  uint64_t blocks = (bytes + memo.block_size - 1) / memo.block_size;
-  if (rc == 0 && next + blocks > 0xFFFFFFFFu)
-    rc = report_error(memo.file.engine, kErrWrite, memo.file.name.c_str());
-  if (rc == 0) {
-    std::vector<unsigned char> data(static_cast<size_t>(blocks * memo.block_size), 0);
-    coding::put32be(data.data(), 1);  // text
-    coding::put32be(data.data() + 4, static_cast<uint32_t>(contents.size()));
-    std::copy(contents.begin(), contents.end(), data.begin() + 8);
-    rc = file_write(memo.file, next * memo.block_size, data.data(), data.size());
-  }
-  if (rc == 0) {
-    coding::put32be(header, static_cast<uint32_t>(next + blocks));
-    rc = file_write(memo.file, 0, header, sizeof header);
-  }
-  int unlockRc = file_unlock(memo.file, kAllocationLock, 1);
-  if (rc == 0) rc = unlockRc;
-  if (rc == 0) *block = static_cast<long>(next);
-  return rc;
+  uint64_t blocks = (8 + contents.size() + memo.block_size - 1) / memo.block_size;
+  std::vector<char> image(static_cast<size_t>(blocks * memo.block_size), 0);
+  coding::put32be(reinterpret_cast<unsigned char*>(image.data()), 1);  // text
+  coding::put32be(reinterpret_cast<unsigned char*>(image.data()) + 4, static_cast<uint32_t>(contents.size()));
+  std::copy(contents.begin(), contents.end(), image.begin() + 8);
+  uint64_t first_free = (kMemoHeaderSize + memo.block_size - 1) / memo.block_size;
+  return append_blocks(memo, memo.block_size, first_free, image, true, block);
 }
 
 int memo_close(MemoFile& memo) { return file_close(memo.file); }

@@ -160,8 +160,7 @@ qx_DbFldList* qx_Db_struct(int id) {
   if (!list) return nullptr;
   int count = dbf::dbfFieldCount(t);
   for (int i = 1; i <= count; ++i) {
-    qx_DbFldNode* node = qx_DbFldNode_fromFld(dbf::dbfFieldByNumber(t, i));
-    if (node && !qx_LnkList_insEnd(list, node)) qx_DbFldNode_destroy(node);
+    qx::table::insert_new_node(qx_LnkList_insEnd, list, qx_DbFldNode_fromFld(dbf::dbfFieldByNumber(t, i)));
   }
   return list;
 }

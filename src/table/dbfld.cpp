@@ -160,8 +160,7 @@ qx_DbFldNode* RecordReader::make_node(const Column& column) const {
 
 void RecordReader::append_to(qx_DbFldList* list) const {
   for (const Column& column : columns_) {
-    qx_DbFldNode* node = make_node(column);
-    if (node && !qx_LnkList_insEnd(list, node)) qx_DbFldNode_destroy(node);
+    insert_new_node(qx_LnkList_insEnd, list, make_node(column));
   }
 }
 
@@ -183,6 +182,13 @@ qx_DbFldList* RecordReader::read() const {
   qx_DbFldList* list = qx_LnkList_create(nullptr);
   if (list) append_to(list);
   return list;
+}
+
+int insert_new_node(int (*insert)(qx_LnkList*, void*), qx_DbFldList* list, qx_DbFldNode* node) {
+  if (!node) return 0;
+  int done = insert(list, node);
+  if (!done) qx_DbFldNode_destroy(node);
+  return done;
 }
 
 }  // namespace qx::table
@@ -314,20 +320,12 @@ void qx_DbFldList_freeValues(qx_DbFldList* list) {
 
 int qx_DbFldList_insStart(qx_DbFldList* list, const qx_wchar* name, const qx_wchar* value,
                           int width, int decimals, qx_wchar type) {
-  qx_DbFldNode* node = qx_DbFldNode_new(name, value, width, decimals, type);
-  if (!node) return 0;
-  int done = qx_LnkList_insStart(list, node);
-  if (!done) qx_DbFldNode_destroy(node);
-  return done;
+  return qx::table::insert_new_node(qx_LnkList_insStart, list, qx_DbFldNode_new(name, value, width, decimals, type));
 }
 
 int qx_DbFldList_insEnd(qx_DbFldList* list, const qx_wchar* name, const qx_wchar* value,
                         int width, int decimals, qx_wchar type) {
-  qx_DbFldNode* node = qx_DbFldNode_new(name, value, width, decimals, type);
-  if (!node) return 0;
-  int done = qx_LnkList_insEnd(list, node);
-  if (!done) qx_DbFldNode_destroy(node);
-  return done;
+  return qx::table::insert_new_node(qx_LnkList_insEnd, list, qx_DbFldNode_new(name, value, width, decimals, type));
 }
 
 int qx_DbFldList_find(qx_DbFldList* list, const qx_wchar* name) {

@@ -31,6 +31,10 @@ std::string to_ansi(const qx_wchar* text);
 // Text for the engine that keeps the low byte of each character (field
 // names of a new table, tag names and key expressions).
 std::string low_bytes(const qx_wchar* text);
+// Puts a node just made into the list with `insert` (qx_LnkList_insStart or
+// qx_LnkList_insEnd); a node that could not be put in is freed.  1 done, 0
+// not (also for a null node).
+int insert_new_node(int (*insert)(qx_LnkList*, void*), qx_DbFldList* list, qx_DbFldNode* node);
 // Engine text widened byte by byte.
 std::u16string from_engine(const char* text);
 

@@ -39,20 +39,24 @@ int dbt_read(MemoFile& memo, long block, std::string& contents) {
 // (and not before `first_free`), whatever the header's next free block
 // says: a header that points into used blocks would have them overwritten,
 // one that points past the end would leave a hole.
-int append_blocks(MemoFile& memo, unsigned block_size, uint64_t first_free, const std::vector<char>& image,
-                  bool big_endian_header, long* block) {
+int append_blocks(MemoFile& memo, unsigned block_size, uint64_t first_free,
+                  const std::vector<char>& image, bool big_endian_header, long* block) {
   int rc = file_lock(memo.file, kAllocationLock, 1);
   if (rc != 0) return rc;
   int64_t length = file_length(memo.file);
-  uint64_t next = std::max<uint64_t>((static_cast<uint64_t>(length) + block_size - 1) / block_size, first_free);
+  uint64_t next =
+      std::max<uint64_t>((static_cast<uint64_t>(length) + block_size - 1) / block_size, first_free);
   uint64_t blocks = image.size() / block_size;
-  if (next + blocks > 0xFFFFFFFFu) rc = report_error(memo.file.engine, kErrWrite, memo.file.name.c_str());
+  if (next + blocks > 0xFFFFFFFFu)
+    rc = report_error(memo.file.engine, kErrWrite, memo.file.name.c_str());
   if (rc == 0) rc = file_write(memo.file, next * block_size, image.data(), image.size());
   if (rc == 0) {
     unsigned char header[4];
     auto end = static_cast<uint32_t>(next + blocks);
-    if (big_endian_header) coding::put32be(header, end);
-    else coding::put32le(header, end);
+    if (big_endian_header)
+      coding::put32be(header, end);
+    else
+      coding::put32le(header, end);
     rc = file_write(memo.file, 0, header, sizeof header);
   }
   int unlockRc = file_unlock(memo.file, kAllocationLock, 1);
@@ -133,7 +137,8 @@ int memo_write(MemoFile& memo, const std::string& contents, long* block) {
   uint64_t blocks = (8 + contents.size() + memo.block_size - 1) / memo.block_size;
   std::vector<char> image(static_cast<size_t>(blocks * memo.block_size), 0);
   coding::put32be(reinterpret_cast<unsigned char*>(image.data()), 1);  // text
-  coding::put32be(reinterpret_cast<unsigned char*>(image.data()) + 4, static_cast<uint32_t>(contents.size()));
+  coding::put32be(reinterpret_cast<unsigned char*>(image.data()) + 4,
+                  static_cast<uint32_t>(contents.size()));
   std::copy(contents.begin(), contents.end(), image.begin() + 8);
   uint64_t first_free = (kMemoHeaderSize + memo.block_size - 1) / memo.block_size;
   return append_blocks(memo, memo.block_size, first_free, image, true, block);

@@ -160,7 +160,8 @@ qx_DbFldList* qx_Db_struct(int id) {
   if (!list) return nullptr;
   int count = dbf::dbfFieldCount(t);
   for (int i = 1; i <= count; ++i) {
-    qx::table::insert_new_node(qx_LnkList_insEnd, list, qx_DbFldNode_fromFld(dbf::dbfFieldByNumber(t, i)));
+    qx::table::insert_new_node(qx_LnkList_insEnd, list,
+                               qx_DbFldNode_fromFld(dbf::dbfFieldByNumber(t, i)));
   }
   return list;
 }

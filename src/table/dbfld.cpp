@@ -320,12 +320,14 @@ void qx_DbFldList_freeValues(qx_DbFldList* list) {
 
 int qx_DbFldList_insStart(qx_DbFldList* list, const qx_wchar* name, const qx_wchar* value,
                           int width, int decimals, qx_wchar type) {
-  return qx::table::insert_new_node(qx_LnkList_insStart, list, qx_DbFldNode_new(name, value, width, decimals, type));
+  return qx::table::insert_new_node(qx_LnkList_insStart, list,
+                                    qx_DbFldNode_new(name, value, width, decimals, type));
 }
 
 int qx_DbFldList_insEnd(qx_DbFldList* list, const qx_wchar* name, const qx_wchar* value,
                         int width, int decimals, qx_wchar type) {
-  return qx::table::insert_new_node(qx_LnkList_insEnd, list, qx_DbFldNode_new(name, value, width, decimals, type));
+  return qx::table::insert_new_node(qx_LnkList_insEnd, list,
+                                    qx_DbFldNode_new(name, value, width, decimals, type));
 }
 
 int qx_DbFldList_find(qx_DbFldList* list, const qx_wchar* name) {

@@ -20,16 +20,16 @@ ToolRun qx(const std::string& args) { return qxtest::qx_dbf(args); }
 
 std::string firstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
 
-class CdxCli : public ::testing::Test {
+class CdxCli : public qxtest::CliTest {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(QX_TOOL_PATH)) GTEST_SKIP() << "the qx program is not built";
-    t = "'" + dir.file("parts") + "'";
+    CliTest::SetUp();
+    if (IsSkipped()) return;
+    t = quoted("parts");
     ASSERT_EQ(qx("create " + t + " NAME:C:12 QTY:N:8:2 DUE:D").status, 0);
     for (const char* rec : {"bolt 12.5 20240229", "nut 3 20230101", "washer 7 20250615", "axle 40 20240229"})
       ASSERT_EQ(qx("append " + t + " " + rec).status, 0);
   }
-  TempDir dir;
   std::string t;
 };
 

@@ -3,10 +3,14 @@
 #ifndef QX_TESTS_DBF_CLI_SUPPORT_H
 #define QX_TESTS_DBF_CLI_SUPPORT_H
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+
+#include "test_support.h"
 
 namespace qxtest {
 
@@ -34,6 +38,19 @@ inline ToolRun qx_dbf(const std::string& args, bool with_errors = true) {
   return run_shell(std::string("'") + QX_TOOL_PATH + "' dbf " + args +
                    (with_errors ? " 2>&1" : " 2>/dev/null"));
 }
+
+// The fixture of the command-line tests: a fresh folder, and every test
+// skipped when the program is not built.  A fixture that sets up more calls
+// this SetUp() first and stops when IsSkipped().
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(QX_TOOL_PATH)) GTEST_SKIP() << "the qx program is not built";
+  }
+  // A file of the folder, quoted for the shell.
+  std::string quoted(const std::string& name) const { return "'" + dir.file(name) + "'"; }
+  TempDir dir;
+};
 
 }  // namespace qxtest
 

@@ -16,13 +16,7 @@ namespace {
 
 ToolRun qx(const std::string& args) { return qxtest::qx_dbf(args); }
 
-class CliTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!std::filesystem::exists(QX_TOOL_PATH)) GTEST_SKIP() << "the qx program is not built";
-  }
-  TempDir dir;
-};
+using CliTest = qxtest::CliTest;
 
 TEST_F(CliTest, CreateAppendDeletePackAndList) {
   std::string t = "'" + dir.file("parts") + "'";

@@ -21,13 +21,7 @@ namespace {
 
 ToolRun qx(const std::string& args) { return qxtest::qx_dbf(args); }
 
-class SafetyCli : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!std::filesystem::exists(QX_TOOL_PATH)) GTEST_SKIP() << "the qx program is not built";
-  }
-  TempDir dir;
-};
+class SafetyCli : public qxtest::CliTest {};
 
 // The faults a hostile user or a crashed machine brings, through the
 // program: each leaves the table's bytes as they were.

@@ -26,10 +26,11 @@ ToolRun qx(const std::string& args, bool with_errors = true) { return qxtest::qx
 
 constexpr char kFields[] = " NAME:C:14 QTY:N:9:2 DUE:D OK:L NOTE:M";
 
-class TransferCli : public ::testing::Test {
+class TransferCli : public qxtest::CliTest {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(QX_TOOL_PATH)) GTEST_SKIP() << "the qx program is not built";
+    CliTest::SetUp();
+    if (IsSkipped()) return;
     parts = quoted("parts");
     ASSERT_EQ(qx("create " + parts + kFields).status, 0);
     for (const char* rec : {"'bolt, \"big\"' 12.5 20240229 T 'first line\nsecond, \"quoted\"'",
@@ -37,8 +38,6 @@ class TransferCli : public ::testing::Test {
                             "'  axle' '' 20000101 T ''"})
       ASSERT_EQ(qx("append " + parts + " " + rec).status, 0);
   }
-  std::string quoted(const std::string& name) const { return "'" + dir.file(name) + "'"; }
-  TempDir dir;
   std::string parts;
 };
 

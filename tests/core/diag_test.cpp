@@ -1,6 +1,7 @@
 // Diagnostics: gating of the trace frame, line format, log-file selection.
 #include <gtest/gtest.h>
 
+#include "diag_reset.h"
 #include "qx/array.h"
 #include "qx/diag.h"
 #include "test_support.h"
@@ -12,15 +13,8 @@ using qxtest::u8;
 namespace {
 
 // Puts the facility back to its load-time state around each test.
-class DiagTest : public ::testing::Test {
+class DiagTest : public qxtest::DiagReset {
  protected:
-  void SetUp() override { reset(); }
-  void TearDown() override { reset(); }
-  static void reset() {
-    qx_Diag_disable();
-    qx_Diag_setDiagOutput(1);
-    qx_Diag_setFileName(nullptr);
-  }
   static std::string traced_array_calls() {
     ::testing::internal::CaptureStdout();
     int v = 1;

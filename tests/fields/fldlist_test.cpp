@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fields/fld_list_owner.h"
 #include "qx/fldlist.h"
 #include "qx/memory.h"
 #include "qx/str.h"
@@ -16,13 +17,7 @@ namespace {
 
 using std::u16string;
 
-// Owns a field list for one test.
-struct List {
-  qx_FldList* list;
-  explicit List(qx_FldList* l = nullptr) : list(l ? l : qx_FldList_create(nullptr)) {}
-  ~List() { qx_FldList_destroy(list); }
-  operator qx_FldList*() const { return list; }
-};
+using List = qxtest::OwnedFldList;
 
 u16string text_of(const qx_FldNode* node) {
   qx_wchar* text = qx_FldNode_getFldValue(node);

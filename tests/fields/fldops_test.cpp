@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "diag_reset.h"
+#include "fields/fld_list_owner.h"
 #include "qx/diag.h"
 #include "qx/fldlist.h"
 #include "qx/point.h"
@@ -19,14 +21,7 @@ namespace {
 
 using std::u16string;
 
-struct List {
-  qx_FldList* list;
-  explicit List(qx_FldList* l = nullptr) : list(l ? l : qx_FldList_create(nullptr)) {}
-  ~List() { qx_FldList_destroy(list); }
-  List(const List&) = delete;
-  List& operator=(const List&) = delete;
-  operator qx_FldList*() const { return list; }
-};
+using List = qxtest::OwnedFldList;
 
 u16string value_of(qx_FldList* list, const qx_wchar* name) {
   qx_FldNode* node = qx_FldList_find(list, name);
@@ -236,15 +231,8 @@ TEST(FldListPrint, WritesTheDocumentedLines) {
   EXPECT_EQ(printed(nullptr, 0), "");
 }
 
-class FldListPrintDiag : public ::testing::Test {
+class FldListPrintDiag : public qxtest::DiagReset {
  protected:
-  void SetUp() override { reset(); }
-  void TearDown() override { reset(); }
-  static void reset() {
-    qx_Diag_disable();
-    qx_Diag_setDiagOutput(1);
-    qx_Diag_setFileName(nullptr);
-  }
   static std::string printed(qx_FldList* list, int level, int diag_level, int mask) {
     ::testing::internal::CaptureStdout();
     qx_FldList_printLevelListDiag(list, level, diag_level, mask);

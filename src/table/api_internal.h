@@ -3,14 +3,11 @@
 #ifndef QX_TABLE_API_INTERNAL_H
 #define QX_TABLE_API_INTERNAL_H
 
-#include "dbf/engine.h"
 #include "dbf/table.h"
 #include "table/dbfld_internal.h"
+#include "table/engine_context.h"
 
 namespace qx::table {
-
-// The API's engine context, set up by qx_Db_init.
-dbf::Engine* api_engine();
 
 // The engine keeps a negative error number until its caller clears it, and
 // refuses opens, creates, reads and stores meanwhile.  The API has no
